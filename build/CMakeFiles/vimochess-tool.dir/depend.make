@@ -1,0 +1,2 @@
+# Empty dependencies file for vimochess-tool.
+# This may be replaced when dependencies are built.

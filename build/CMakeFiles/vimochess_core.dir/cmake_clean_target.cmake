@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libvimochess_core.a"
+)

@@ -1,0 +1,55 @@
+// One game: its session objects, the shared state the window reads, and the game loop.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "../engine/transposition_table.h"
+#include "../rules/board.h"
+#include "../rules/move_table.h"
+
+// The three objects of one game, each owned by the session.
+struct GameSession {
+    Board* board;
+    MoveTable* moveTable;
+    TranspositionTable* table;
+
+    // An empty board, an unfilled move table, a 2^18-entry table with the book written into it.
+    GameSession();
+    ~GameSession();
+    GameSession(const GameSession&) = delete;
+    GameSession& operator=(const GameSession&) = delete;
+};
+
+// What the game loop needs of the user interface. Each program fills in all seven before the
+// first game starts; every one is called on the game thread and returns when it is done.
+struct GameUi {
+    void (*askGameMode)();                        // sets whiteIsEngine and blackIsEngine
+    void (*drawBoard)(const Board& board);
+    void (*drawDepthAndValue)(const Board& board, const MoveTable& table);
+    MoveInfo (*getHumanMove)(const Board& board);
+    void (*reportIllegalMove)(const char* text);
+    void (*announceResult)(int result);           // -1, 0 or +1
+    void (*moveBeep)();
+};
+extern GameUi gameUi;
+
+extern std::atomic<bool> gameRunning;
+extern std::atomic<GameSession*> currentSession;
+extern std::atomic<int32_t> whiteIsEngine;
+extern std::atomic<int32_t> blackIsEngine;
+
+// Held while the game thread changes the session's board or releases the session, and by
+// anyone who reads the board of currentSession from another thread.
+extern std::mutex sessionGuard;
+
+// "Black wins.", "Draw game.", "White wins." for -1, 0, +1.
+const char* resultText(int result);
+
+// Plays one game on the session to its end: -1 Black wins, 0 drawn, +1 White wins.
+int playGame(GameSession* session, int32_t whiteIsEngine, int32_t blackIsEngine);
+
+// The game thread: builds the session, asks for the mode, plays, announces the result, releases
+// the session and clears gameRunning.
+void gameThreadMain();

@@ -1,0 +1,16 @@
+// Positions as FEN and moves as square names (E2-E4, E7-E8Q) for the developer tool.
+#pragma once
+
+#include <string>
+
+#include "rules/board.h"
+
+// Reads a FEN record into board. On failure returns false and describes the fault in error.
+bool readFen(const std::string& fen, Board& board, std::string& error);
+
+// Reads a move such as "E2-E4" or "e7-e8q"; a promotion letter means that piece in the colour
+// of the side to move. On failure returns false and describes the fault in error.
+bool readMove(const std::string& text, int sideToMove, MoveInfo& move, std::string& error);
+
+// "E2-E4", with Q, R, B or N appended when the promotion field holds a piece.
+std::string moveName(const MoveInfo& move);
