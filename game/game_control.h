@@ -32,6 +32,8 @@ struct GameUi {
     void (*reportIllegalMove)(const char* text);
     void (*announceResult)(int result);           // -1, 0 or +1
     void (*moveBeep)();
+    // Asked before each move is obtained; true ends the game unfinished. Null: never.
+    bool (*stopRequested)();
 };
 extern GameUi gameUi;
 
@@ -46,6 +48,9 @@ extern std::mutex sessionGuard;
 
 // "Black wins.", "Draw game.", "White wins." for -1, 0, +1.
 const char* resultText(int result);
+
+// The result of a game that stopRequested ended before its end.
+const int unfinishedGame = 2;
 
 // Plays one game on the session to its end: -1 Black wins, 0 drawn, +1 White wins.
 int playGame(GameSession* session, int32_t whiteIsEngine, int32_t blackIsEngine);

@@ -5,8 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
+#include "engine/move_choice.h"
 #include "engine/move_generation.h"
+#include "engine/opening_book.h"
+#include "engine/random.h"
+#include "engine/search_display.h"
 #include "fen.h"
+#include "game/game_control.h"
 #include "rules/rule_checker.h"
 
 namespace {
@@ -16,6 +22,11 @@ const char usage[] =
     "  perft FEN DEPTH    number of leaves of the tree of legal moves\n"
     "  divide FEN DEPTH   the same per legal move, then the total\n"
     "  check FEN MOVE     rule error code of a move such as E2-E4 (0 when legal)\n"
+    "  eval FEN           static value for the side to move\n"
+    "  search FEN DEPTH   one search to DEPTH with a fresh table: MOVE VALUE NODES\n"
+    "  think FEN          the engine's move choice with a fresh table: MOVE VALUE NODES\n"
+    "  game N             an engine-vs-engine game of at most N half-moves\n"
+    "  bench              the engine's speed on a fixed suite of positions\n"
     "FEN may be one quoted argument or its fields as separate arguments.\n";
 
 int fail(const std::string& message) {
@@ -101,6 +112,134 @@ int checkCommand(const Args& a, const MoveTable& table) {
     return 0;
 }
 
+// A move name, or "none" for a record that names no move.
+std::string resultMoveName(const MoveInfo& m) {
+    if (!m.onBoard() || (m.fromRow == m.toRow && m.fromCol == m.toCol)) return "none";
+    return moveName(m);
+}
+
+void printResult(const MoveInfo& m) {
+    std::printf("%s %d %d\n", resultMoveName(m).c_str(), static_cast<int>(m.value), static_cast<int>(nodeCount));
+}
+
+int evalCommand(const Args& a) {
+    Board board;
+    std::string error;
+    if (a.words.empty()) return fail("missing argument");
+    if (!readFen(a.fen(0), board, error)) return fail(error);
+    std::printf("%d\n", static_cast<int>(Engine().evaluate(board)));
+    return 0;
+}
+
+// A table as a new game builds it: keys from the start of the random sequence, then the book.
+TranspositionTable* freshTable() {
+    restartRandom();
+    TranspositionTable* tt = new TranspositionTable(18);
+    LoadOpeningBook(*tt);
+    return tt;
+}
+
+int searchCommand(const Args& a, const MoveTable& table) {
+    Board board;
+    std::string depthText, error;
+    if (!positionAnd(a, board, depthText, error)) return fail(error);
+    int depth;
+    if (!readDepth(depthText, 8, depth)) return fail("bad depth '" + depthText + "' (0 to 8)");
+    TranspositionTable* tt = freshTable();
+    rootDepth = depth;
+    nodeCount = 0;
+    PositionNode root;
+    root.board = &board;
+    const MoveInfo first(0, 0, 0, 0, NoPromotion, 0);
+    printResult(Engine().search(&root, table, *tt, depth, -scoreLimit, scoreLimit, &first));
+    delete tt;
+    return 0;
+}
+
+int thinkCommand(const Args& a, const MoveTable& table) {
+    Board board;
+    std::string error;
+    if (a.words.empty()) return fail("missing argument");
+    if (!readFen(a.fen(0), board, error)) return fail(error);
+    TranspositionTable* tt = freshTable();
+    printResult(think(board, table, *tt, true, true));
+    delete tt;
+    return 0;
+}
+
+// The game command's user interface: silent, counting and printing the moves.
+int gamePly = 0;
+int gamePlyLimit = 0;
+
+void silentAskGameMode() {}
+void silentDrawBoard(const Board&) {}
+void silentDrawDepthAndValue(const Board&, const MoveTable&) {}
+MoveInfo noHumanMove(const Board&) { return MoveInfo(-1, -1, -1, -1); }
+void silentReport(const char*) {}
+void silentResult(int) {}
+void printMove() {
+    const MoveInfo m = currentMove.load();
+    std::printf("%d %s %d %d\n", ++gamePly, moveName(m).c_str(), static_cast<int>(m.value),
+                static_cast<int>(nodeCount));
+    std::fflush(stdout);
+}
+bool plyLimitReached() { return gamePly >= gamePlyLimit; }
+
+int gameCommand(const Args& a) {
+    if (a.words.size() != 1) return fail("game needs one argument: the number of half-moves");
+    const std::string& n = a.words[0];
+    if (n.empty() || n.size() > 4 || n.find_first_not_of("0123456789") != std::string::npos)
+        return fail("bad number of half-moves '" + n + "' (0 to 9999)");
+    gamePlyLimit = std::atoi(n.c_str());
+    gameUi = GameUi{silentAskGameMode, silentDrawBoard, silentDrawDepthAndValue, noHumanMove,
+                    silentReport,      silentResult,    printMove,               plyLimitReached};
+    restartRandom();
+    GameSession* session = new GameSession;
+    const int result = playGame(session, 1, 1);
+    delete session;
+    if (result == unfinishedGame)
+        std::printf("unfinished\n");
+    else
+        std::printf("result %d\n", result);
+    return 0;
+}
+
+// Positions out of the book, from the opening to the endgame.
+const char* const benchPositions[] = {
+    "rnbqkbnr/pppppppp/8/8/8/P7/1PPPPPPP/RNBQKBNR b KQkq - 0 1",
+    "rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2",
+    "r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5",
+    "r2q1rk1/pp2ppbp/2np1np1/8/3NP3/2N1BP2/PPPQ2PP/R3KB1R w KQ - 3 9",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "8/5pk1/6p1/8/8/6P1/5PK1/R7 w - - 0 1",
+    "6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1",
+    "8/8/4k3/8/2K5/8/3P4/8 w - - 0 1",
+};
+
+int benchCommand(const Args& a, const MoveTable& table) {
+    if (!a.words.empty()) return fail("bench takes no argument");
+    long long totalNodes = 0, totalMs = 0;
+    for (const char* fen : benchPositions) {
+        Board board;
+        std::string error;
+        if (!readFen(fen, board, error)) return fail(error);
+        TranspositionTable* tt = freshTable();
+        const int64_t start = millisecondClock();
+        const MoveInfo m = think(board, table, *tt, true, true);
+        const int64_t ms = millisecondClock() - start;
+        delete tt;
+        totalNodes += nodeCount;
+        totalMs += ms;
+        std::printf("%-8s %10d nodes %7lld ms  %s\n", resultMoveName(m).c_str(), static_cast<int>(nodeCount),
+                    static_cast<long long>(ms), fen);
+        std::fflush(stdout);
+    }
+    std::printf("total nodes %lld time %.3f nps %.0f\n", totalNodes, totalMs / 1000.0,
+                totalMs ? totalNodes * 1000.0 / totalMs : 0.0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,6 +258,16 @@ int main(int argc, char** argv) {
         status = perftCommand(args, *table, command == "divide");
     else if (command == "check")
         status = checkCommand(args, *table);
+    else if (command == "eval")
+        status = evalCommand(args);
+    else if (command == "search")
+        status = searchCommand(args, *table);
+    else if (command == "think")
+        status = thinkCommand(args, *table);
+    else if (command == "game")
+        status = gameCommand(args);
+    else if (command == "bench")
+        status = benchCommand(args, *table);
     else if (command == "help" || command == "--help")
         status = (std::fputs(usage, stdout), 0);
     else

@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libvimochess_core.a"
-)

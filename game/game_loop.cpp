@@ -1,0 +1,117 @@
+#include "../engine/move_choice.h"
+#include "../engine/move_generation.h"
+#include "../rules/game_end.h"
+#include "../rules/rule_checker.h"
+#include "game_control.h"
+
+GameUi gameUi = {};
+std::atomic<bool> gameRunning{false};
+std::atomic<GameSession*> currentSession{nullptr};
+std::atomic<int32_t> whiteIsEngine{0};
+std::atomic<int32_t> blackIsEngine{0};
+std::mutex sessionGuard;
+
+namespace {
+
+bool isPromotion(const Board& b, const MoveInfo& m) {
+    const PieceCode p = b.at(m.fromRow, m.fromCol);
+    return (p == 0 && m.fromRow == 6 && m.toRow == 7) || (p == 1 && m.fromRow == 1 && m.toRow == 0);
+}
+
+// A pawn reaching the last rank becomes a rook, knight, bishop or queen of its own colour; any
+// other promotion piece handed in becomes a queen.
+void settlePromotion(const Board& b, MoveInfo& m) {
+    if (!isPromotion(b, m)) return;
+    const int colour = b.at(m.fromRow, m.fromCol);
+    const PieceCode p = m.promotion;
+    if (p < 2 || p > 9 || p % 2 != colour) m.promotion = pieceCode(Queen, colour);
+}
+
+// The engine's move is put to the rules like any other: a table entry that two positions share
+// could name a move that leaves the engine's king capturable. Then the first legal move is played.
+MoveInfo verifiedEngineMove(const Board& b, const MoveTable& table, MoveInfo move) {
+    if (move.onBoard() && checkMove(b, move, table, true, true) == Legal) return move;
+    MoveList* list = generateMoves(b, table, true);
+    if (list->firstChild) {
+        const MoveInfo& first = list->firstChild->board->lastMove;
+        move = MoveInfo(first.fromRow, first.fromCol, first.toRow, first.toCol, first.promotion, move.value);
+    }
+    destroyChildren(list);
+    delete list;
+    return move;
+}
+
+MoveInfo humanMove(const Board& b, const MoveTable& table) {
+    for (;;) {
+        const MoveInfo move = gameUi.getHumanMove(b);
+        const RuleError code = move.onBoard() ? checkMove(b, move, table, true, true) : NoPiece;
+        if (code == Legal) return move;
+        char text[64];
+        moveErrorText(code, text);
+        gameUi.reportIllegalMove(text);
+    }
+}
+
+}  // namespace
+
+const char* resultText(int result) {
+    static const char* const texts[3] = {"Black wins.", "Draw game.", "White wins."};
+    return result >= -1 && result <= 1 ? texts[result + 1] : "";
+}
+
+int playGame(GameSession* session, int32_t whiteEngine, int32_t blackEngine) {
+    Board& board = *session->board;
+    const MoveTable& table = *session->moveTable;
+    {
+        std::lock_guard<std::mutex> hold(sessionGuard);
+        board.setStartPosition();
+    }
+    buildMoveTable(*session->moveTable);
+
+    for (;;) {
+        gameUi.drawBoard(board);
+        if (board.quietMoveCount > 100) return 0;
+        if (isInCheck(board, table)) {
+            if (isCheckmate(board, table)) return board.sideToMove == White ? -1 : 1;
+        } else {
+            if (isStalemate(board, table)) return 0;
+            gameUi.drawDepthAndValue(board, table);
+        }
+        if (gameUi.stopRequested && gameUi.stopRequested()) return unfinishedGame;
+
+        const bool engineMoves =
+            (board.sideToMove == White && whiteEngine != 0) || (board.sideToMove == Black && blackEngine != 0);
+        MoveInfo move;
+        if (engineMoves) {
+            move = think(board, table, *session->table, whiteEngine != 0, blackEngine != 0);
+            move = verifiedEngineMove(board, table, move);
+            currentMove.store(move);
+        } else {
+            move = humanMove(board, table);
+        }
+        settlePromotion(board, move);
+        {
+            std::lock_guard<std::mutex> hold(sessionGuard);
+            makeMove(board, move);
+            board.switchSide();
+        }
+        gameUi.moveBeep();
+    }
+}
+
+void gameThreadMain() {
+    GameSession* session = new GameSession;
+    currentSession = session;
+    gameUi.askGameMode();
+    const int result = playGame(session, whiteIsEngine, blackIsEngine);
+    if (result != unfinishedGame) gameUi.announceResult(result);
+    // The game thread is the session's only owner and the only one to release it. The painter
+    // reads currentSession under sessionGuard, so once the pointer is cleared under the guard no
+    // one can still be reading the board being freed.
+    {
+        std::lock_guard<std::mutex> hold(sessionGuard);
+        currentSession = nullptr;
+    }
+    delete session;
+    gameRunning = false;
+}
