@@ -1,57 +1,84 @@
-#include <cstdlib>
+#include "evaluation.h"
 
 #include "engine.h"
 
 namespace {
 
-// Manhattan distance from a square to a king's square; a missing king (-1) reads as row 0, column -1.
-int distance(int row, int col, int king) {
-    const int kingRow = king / 8, kingCol = king - 8 * (king / 8);
-    return std::abs(row - kingRow) + std::abs(col - kingCol);
-}
+int distance(int a, int b) { return a > b ? a - b : b - a; }
+
+// A missing king reads as row 0, column -1.
+int kingRow(int square) { return square == 64 ? 0 : square / 8; }
+int kingCol(int square) { return square == 64 ? -1 : square % 8; }
 
 }  // namespace
 
-int32_t Engine::evaluate(const Board& b) const {
-    const int whiteKing = b.findKingOfColour(White);
-    const int blackKing = b.findKingOfColour(Black);
+EvaluationTerms::EvaluationTerms(const Board& b) {
+    for (int s = 0; s < 64; ++s)
+        if (b.squares[s] != EmptySquare) add(b.squares[s], s);
+}
+
+int32_t EvaluationTerms::fileTerm(int c) const {
+    int32_t t = 0;
+    if (pawns[White][c] > 1) t -= 20;
+    if (pawns[Black][c] > 1) t += 20;
+    // Rooks alone on a file; the two sides' weights differ.
+    if (rooks[White][c] > 0 && pieces[c] == rooks[White][c]) t += 50 * rooks[White][c];
+    if (rooks[Black][c] > 0 && pieces[c] == rooks[Black][c]) t -= 30 * rooks[Black][c];
+    // A single pawn facing no pawn on its file.
+    if (pawns[White][c] == 1 && pawns[Black][c] == 0) t += 30;
+    if (pawns[Black][c] == 1 && pawns[White][c] == 0) t -= 30;
+    return t;
+}
+
+// Every rook, knight, bishop and queen loses a point per step to the enemy king: when a king's
+// square changes, the other colour's distances are summed again from its row and column counts.
+void EvaluationTerms::kingMoved(int colour) {
+    const int enemy = 1 - colour;
+    const int r = kingRow(kingSquare[colour]), c = kingCol(kingSquare[colour]);
     int32_t sum = 0;
+    for (int i = 0; i < 8; ++i) sum += rowCount[enemy][i] * distance(i, r) + colCount[enemy][i] * distance(i, c);
+    toKing[enemy] = sum;
+}
 
-    int whitePawns[8] = {}, blackPawns[8] = {}, whiteRooks[8] = {}, blackRooks[8] = {}, pieces[8] = {};
-    for (int s = 0; s < 64; ++s) {
-        const PieceCode p = b.squares[s];
-        if (p == EmptySquare) continue;
-        const int r = s / 8, c = s % 8;
-        const int dW = distance(r, c, whiteKing), dB = distance(r, c, blackKing);
-        ++pieces[c];
-        switch (p) {
-            case 0: sum += 100 + 2 * r; ++whitePawns[c]; break;
-            case 1: sum -= 100 + 2 * (7 - r); ++blackPawns[c]; break;
-            case 2: sum += 512 - dB; ++whiteRooks[c]; break;
-            case 3: sum -= 512 - dW; ++blackRooks[c]; break;
-            case 4: sum += 310 - dB; break;
-            case 5: sum -= 310 - dW; break;
-            case 6: sum += 308 - dB; break;
-            case 7: sum -= 308 - dW; break;
-            case 8: sum += 914 - dB; break;
-            case 9: sum -= 914 - dW; break;
-            default: break;
+void EvaluationTerms::change(PieceCode p, int s, int by) {
+    const int r = s / 8, c = s % 8;
+    const int colour = p % 2;
+    files -= fileTerm(c);
+    pieces[c] += by;
+    switch (p) {
+        case 0: base += by * (100 + 2 * r); pawns[White][c] += by; break;
+        case 1: base -= by * (100 + 2 * (7 - r)); pawns[Black][c] += by; break;
+        case 10:
+        case 11:
+            kings[colour] += by;
+            if (by < 0 && kings[colour] == 1) kingLost = true;
+            kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
+            kingMoved(colour);
+            break;
+        default: {
+            static const int values[5] = {0, 512, 310, 308, 914};
+            const int sign = colour == White ? 1 : -1;
+            base += by * sign * values[p / 2];
+            if (p == 2 || p == 3) rooks[colour][c] += by;
+            // Knights away from the sixteen centre squares.
+            if ((p == 4 || p == 5) && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) base -= by * sign * 15;
+            rowCount[colour][r] += by;
+            colCount[colour][c] += by;
+            const int k = kingSquare[1 - colour];
+            toKing[colour] += by * (distance(r, kingRow(k)) + distance(c, kingCol(k)));
         }
-        // Knights away from the sixteen centre squares.
-        const bool centre = r >= 2 && r <= 5 && c >= 2 && c <= 5;
-        if (p == 4 && !centre) sum -= 15;
-        if (p == 5 && !centre) sum += 15;
     }
+    files += fileTerm(c);
+}
 
-    for (int c = 0; c < 8; ++c) {
-        if (whitePawns[c] > 1) sum -= 20;
-        if (blackPawns[c] > 1) sum += 20;
-        // Rooks alone on a file; the two sides' weights differ.
-        if (whiteRooks[c] > 0 && pieces[c] == whiteRooks[c]) sum += 50 * whiteRooks[c];
-        if (blackRooks[c] > 0 && pieces[c] == blackRooks[c]) sum -= 30 * blackRooks[c];
-        if (whitePawns[c] == 1 && blackPawns[c] == 0) sum += 30;
-        if (blackPawns[c] == 1 && whitePawns[c] == 0) sum -= 30;
-    }
-
-    return b.sideToMove == White ? sum : -sum;
+int32_t Engine::evaluate(const Board& b) const {
+    EvaluationTerms terms(b);
+    if (terms.known()) return terms.score(b.sideToMove);
+    // More than one king of a colour: the first of each, in square order, counts.
+    const int whiteKing = b.findKingOfColour(White), blackKing = b.findKingOfColour(Black);
+    terms.kingSquare[White] = static_cast<int8_t>(whiteKing < 0 ? 64 : whiteKing);
+    terms.kingSquare[Black] = static_cast<int8_t>(blackKing < 0 ? 64 : blackKing);
+    terms.kingMoved(White);
+    terms.kingMoved(Black);
+    return terms.score(b.sideToMove);
 }

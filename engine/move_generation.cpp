@@ -13,8 +13,8 @@ void addCandidate(MoveList* head, const Board& position, MoveInfo move) {
 }
 
 void tryMove(MoveList* head, const Board& position, const MoveTable& table, bool kingSafety, int from, int to) {
+    if (checkMoveBetween(position, from, to, table, true, kingSafety) != Legal) return;
     MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
-    if (checkMove(position, move, table, true, kingSafety) != Legal) return;
     const PieceCode piece = position.squares[from];
     const bool promotes = (piece == 0 && move.fromRow == 6 && move.toRow == 7) ||
                           (piece == 1 && move.fromRow == 1 && move.toRow == 0);

@@ -48,11 +48,6 @@ int Board::findKing(bool ownSide) const {
 
 int Board::findKingOfColour(int colour) const { return findFirst(*this, colour == White ? 10 : 11); }
 
-int pieceSide(PieceCode code) {
-    if (code < 0 || code > 11) return 2;
-    return code % 2;
-}
-
 void makeMove(Board& b, MoveInfo m) {
     const int from = m.fromRow * 8 + m.fromCol;
     const int to = m.toRow * 8 + m.toCol;

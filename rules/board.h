@@ -28,7 +28,7 @@ struct Board {
 enum CastlingRight { WhiteKingSide = 0, WhiteQueenSide = 1, BlackKingSide = 2, BlackQueenSide = 3 };
 
 // 0 for a white piece, 1 for a black one, 2 for an empty square or any other byte.
-int pieceSide(PieceCode code);
+inline int pieceSide(PieceCode code) { return code < 0 || code > 11 ? 2 : code % 2; }
 
 // Plays a move without checking it: captures (en passant included), promotion, the rook of a
 // castling king, castling rights, counters and the last-move record. The side to move is kept.

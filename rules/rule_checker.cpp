@@ -28,14 +28,22 @@ bool castlingAllowed(const Board& b, const MoveTable& t, int row, int col, bool 
 }  // namespace
 
 RuleError checkMove(const Board& b, MoveInfo m, const MoveTable& t, bool ownSide, bool kingSafety) {
-    const PieceCode p = b.at(m.fromRow, m.fromCol);
-    const PieceCode d = b.at(m.toRow, m.toCol);
+    const RuleError code =
+        checkMoveBetween(b, m.fromRow * 8 + m.fromCol, m.toRow * 8 + m.toCol, t, ownSide, false);
+    if (code == Legal && kingSafety && leavesKingCapturable(b, m, t)) return KingInJeopardy;
+    return code;
+}
+
+RuleError checkMoveBetween(const Board& b, int from, int to, const MoveTable& t, bool ownSide, bool kingSafety) {
+    const int fromRow = from / 8, fromCol = from % 8, toRow = to / 8, toCol = to % 8;
+    const PieceCode p = b.squares[from];
+    const PieceCode d = b.squares[to];
 
     if (p == EmptySquare) return NoPiece;
     const bool moversTurn = p % 2 == b.sideToMove;
     if (moversTurn != ownSide) return WrongSide;
 
-    const uint8_t f = t.flags[p][m.fromRow * 8 + m.fromCol][m.toRow * 8 + m.toCol];
+    const uint8_t f = t.flags[p][from][to];
     if (f == 0) return AgainstRules;
     if (d != EmptySquare && f == MoveToEmpty) return DestinationOccupied;
     if (d == EmptySquare && f == MoveToCapture) return EmptySquareCaptured;
@@ -43,27 +51,27 @@ RuleError checkMove(const Board& b, MoveInfo m, const MoveTable& t, bool ownSide
 
     if (isPawn(p) && (f & EnPassantCandidate) && d == EmptySquare) {
         // Only right after the enemy pawn's double step onto the square beside the capturer.
-        const int xRow = m.toRow == 2 ? 3 : 4;
+        const int xRow = toRow == 2 ? 3 : 4;
         const PieceCode enemyPawn = p == 0 ? 1 : 0;
         const int doubleStepFrom = p == 0 ? 6 : 1;
         const MoveInfo& last = b.lastMove;
-        if (b.at(xRow, m.toCol) != enemyPawn || last.fromCol != m.toCol || last.toCol != m.toCol ||
-            last.toRow != m.fromRow || (m.toRow != 2 && m.toRow != 5) || last.fromRow != doubleStepFrom)
+        if (b.at(xRow, toCol) != enemyPawn || last.fromCol != toCol || last.toCol != toCol ||
+            last.toRow != fromRow || (toRow != 2 && toRow != 5) || last.fromRow != doubleStepFrom)
             return EnPassantRefused;
     }
 
     if (isPawn(p) || p / 2 == Rook || p / 2 == Bishop || p / 2 == Queen) {
-        const int dr = sign(m.toRow - m.fromRow), dc = sign(m.toCol - m.fromCol);
-        for (int r = m.fromRow + dr, c = m.fromCol + dc; r != m.toRow || c != m.toCol; r += dr, c += dc)
-            if (!isEmpty(b, r, c)) return PathBlocked;
+        const int step = 8 * sign(toRow - fromRow) + sign(toCol - fromCol);
+        for (int s = from + step; s != to; s += step)
+            if (b.squares[s] != EmptySquare) return PathBlocked;
     }
 
-    if (p / 2 == King && f == CastleKingSide && !castlingAllowed(b, t, m.fromRow, m.fromCol, true, p))
+    if (p / 2 == King && f == CastleKingSide && !castlingAllowed(b, t, fromRow, fromCol, true, p))
         return CastleKingSideRefused;
-    if (p / 2 == King && f == CastleQueenSide && !castlingAllowed(b, t, m.fromRow, m.fromCol, false, p))
+    if (p / 2 == King && f == CastleQueenSide && !castlingAllowed(b, t, fromRow, fromCol, false, p))
         return CastleQueenSideRefused;
 
-    if (kingSafety && leavesKingCapturable(b, m, t)) return KingInJeopardy;
+    if (kingSafety && leavesKingCapturable(b, MoveInfo(fromRow, fromCol, toRow, toCol), t)) return KingInJeopardy;
     return Legal;
 }
 
@@ -88,10 +96,9 @@ bool leavesKingCapturable(const Board& board, MoveInfo move, const MoveTable& t)
         if (kings == 0) {
             for (int to = 0; to < 64; ++to)
                 if (t.flags[p][s][to] &&
-                    checkMove(after, MoveInfo(s / 8, s % 8, to / 8, to % 8), t, true, false) == Legal)
+                    checkMoveBetween(after, s, to, t, true, false) == Legal)
                     return true;
-        } else if (checkMove(after, MoveInfo(s / 8, s % 8, kingSquare / 8, kingSquare % 8), t, true, false) ==
-                   Legal) {
+        } else if (checkMoveBetween(after, s, kingSquare, t, true, false) == Legal) {
             return true;
         }
     }
@@ -107,7 +114,7 @@ bool squareAttacked(const Board& b, int row, int col, const MoveTable& t) {
             if (row == s / 8 + forward && (col == s % 8 - 1 || col == s % 8 + 1)) return true;
             continue;
         }
-        if (checkMove(b, MoveInfo(s / 8, s % 8, row, col), t, false, false) == Legal) return true;
+        if (checkMoveBetween(b, s, row * 8 + col, t, false, false) == Legal) return true;
     }
     return false;
 }

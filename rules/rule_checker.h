@@ -23,6 +23,9 @@ enum RuleError : int32_t {
 // kingSafety: also refuse a move that leaves the mover's own king capturable.
 // The four coordinates of the move must lie in 0 to 7.
 RuleError checkMove(const Board& board, MoveInfo move, const MoveTable& table, bool ownSide, bool kingSafety);
+// The same for the move between two square indices, with no promotion.
+RuleError checkMoveBetween(const Board& board, int from, int to, const MoveTable& table, bool ownSide,
+                           bool kingSafety);
 
 // True when a piece of the side not to move attacks the square: a pawn its two forward
 // diagonals, every other piece the squares it may move to by the rules.

@@ -1,0 +1,44 @@
+// The evaluation's terms kept as running sums, so that a move updates them square by square
+// instead of the whole board being scanned again at every leaf.
+#pragma once
+
+#include <cstdint>
+
+#include "../rules/board.h"
+
+struct EvaluationTerms {
+    int32_t base = 0;            // pawns, piece values and knight placement, from White's view
+    int32_t files = 0;           // the file terms (doubled and single pawns, lone rooks), summed
+    int32_t toKing[2] = {};      // distances of one colour's rooks, knights, bishops and queens
+                                 // to the other colour's king
+    int8_t pawns[2][8] = {};     // per colour and file
+    int8_t rooks[2][8] = {};
+    int8_t pieces[8] = {};       // every piece, kings and pawns included, per file
+    int8_t rowCount[2][8] = {};  // rooks, knights, bishops and queens per colour and row,
+    int8_t colCount[2][8] = {};  // and per colour and column
+    int8_t kings[2] = {};        // number of kings per colour
+    int8_t kingSquare[2] = {64, 64};  // a colour's king square while it has at most one (64: none)
+    bool kingLost = false;       // a colour went from two kings to one: which one is left is unknown
+
+    EvaluationTerms() = default;
+    explicit EvaluationTerms(const Board& board);
+
+    void add(PieceCode piece, int square) { change(piece, square, 1); }
+    void remove(PieceCode piece, int square) { change(piece, square, -1); }
+
+    // True when the running sums hold the score: each colour has at most one king, and its square
+    // is known.
+    bool known() const { return kings[0] <= 1 && kings[1] <= 1 && !kingLost; }
+    // The score for the side to move; meaningful when known().
+    int32_t score(int sideToMove) const {
+        const int32_t sum = base + files - toKing[White] + toKing[Black];
+        return sideToMove == White ? sum : -sum;
+    }
+
+    // Sums the other colour's distances to this colour's king square again.
+    void kingMoved(int colour);
+
+private:
+    void change(PieceCode piece, int square, int by);
+    int32_t fileTerm(int file) const;
+};
