@@ -1,0 +1,14 @@
+// vimochess-uci: VimoChess's engine for chess programs that speak UCI, on standard input and
+// output.
+#include <iostream>
+#include <string>
+
+#include "uci.h"
+
+int main() {
+    UciEngine engine;
+    std::string line;
+    while (std::getline(std::cin, line))
+        if (!engine.handle(line, std::cout)) break;
+    return 0;
+}
