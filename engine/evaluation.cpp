@@ -15,6 +15,19 @@ int kingCol(int square) { return square == 64 ? -1 : square % 8; }
 EvaluationTerms::EvaluationTerms(const Board& b) {
     for (int s = 0; s < 64; ++s)
         if (b.squares[s] != EmptySquare) add(b.squares[s], s);
+    settle();
+}
+
+void EvaluationTerms::settle() {
+    for (int c = 0; staleFiles; ++c, staleFiles >>= 1) {
+        if (!(staleFiles & 1)) continue;
+        files -= fileTerms[c];
+        fileTerms[c] = static_cast<int16_t>(fileTerm(c));
+        files += fileTerms[c];
+    }
+    if (staleKings & 1) kingMoved(White);
+    if (staleKings & 2) kingMoved(Black);
+    staleKings = 0;
 }
 
 int32_t EvaluationTerms::fileTerm(int c) const {
@@ -43,7 +56,7 @@ void EvaluationTerms::kingMoved(int colour) {
 void EvaluationTerms::change(PieceCode p, int s, int by) {
     const int r = s / 8, c = s % 8;
     const int colour = p % 2;
-    files -= fileTerm(c);
+    staleFiles |= static_cast<uint8_t>(1 << c);
     pieces[c] += by;
     switch (p) {
         case 0: base += by * (100 + 2 * r); pawns[White][c] += by; break;
@@ -53,7 +66,7 @@ void EvaluationTerms::change(PieceCode p, int s, int by) {
             kings[colour] += by;
             if (by < 0 && kings[colour] == 1) kingLost = true;
             kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
-            kingMoved(colour);
+            staleKings |= static_cast<uint8_t>(1 << colour);
             break;
         default: {
             static const int values[5] = {0, 512, 310, 308, 914};
@@ -68,7 +81,6 @@ void EvaluationTerms::change(PieceCode p, int s, int by) {
             toKing[colour] += by * (distance(r, kingRow(k)) + distance(c, kingCol(k)));
         }
     }
-    files += fileTerm(c);
 }
 
 int32_t Engine::evaluate(const Board& b) const {
@@ -78,7 +90,7 @@ int32_t Engine::evaluate(const Board& b) const {
     const int whiteKing = b.findKingOfColour(White), blackKing = b.findKingOfColour(Black);
     terms.kingSquare[White] = static_cast<int8_t>(whiteKing < 0 ? 64 : whiteKing);
     terms.kingSquare[Black] = static_cast<int8_t>(blackKing < 0 ? 64 : blackKing);
-    terms.kingMoved(White);
-    terms.kingMoved(Black);
+    terms.staleKings = 3;
+    terms.settle();
     return terms.score(b.sideToMove);
 }

@@ -9,6 +9,7 @@
 struct EvaluationTerms {
     int32_t base = 0;            // pawns, piece values and knight placement, from White's view
     int32_t files = 0;           // the file terms (doubled and single pawns, lone rooks), summed
+    int16_t fileTerms[8] = {};   // each file's part of that sum
     int32_t toKing[2] = {};      // distances of one colour's rooks, knights, bishops and queens
                                  // to the other colour's king
     int8_t pawns[2][8] = {};     // per colour and file
@@ -19,26 +20,30 @@ struct EvaluationTerms {
     int8_t kings[2] = {};        // number of kings per colour
     int8_t kingSquare[2] = {64, 64};  // a colour's king square while it has at most one (64: none)
     bool kingLost = false;       // a colour went from two kings to one: which one is left is unknown
+    uint8_t staleFiles = 0;      // files whose terms add and remove have not summed again yet
+    uint8_t staleKings = 0;      // colours whose king moved since the distances were summed
 
     EvaluationTerms() = default;
     explicit EvaluationTerms(const Board& board);
 
+    // A piece comes onto or leaves a square. Call settle() when the move's changes are done.
     void add(PieceCode piece, int square) { change(piece, square, 1); }
     void remove(PieceCode piece, int square) { change(piece, square, -1); }
+    // Brings the file terms and king distances up to date after a run of add and remove.
+    void settle();
 
     // True when the running sums hold the score: each colour has at most one king, and its square
     // is known.
     bool known() const { return kings[0] <= 1 && kings[1] <= 1 && !kingLost; }
-    // The score for the side to move; meaningful when known().
+    // The score for the side to move; meaningful when known() and settled.
     int32_t score(int sideToMove) const {
         const int32_t sum = base + files - toKing[White] + toKing[Black];
         return sideToMove == White ? sum : -sum;
     }
 
+private:
     // Sums the other colour's distances to this colour's king square again.
     void kingMoved(int colour);
-
-private:
     void change(PieceCode piece, int square, int by);
     int32_t fileTerm(int file) const;
 };

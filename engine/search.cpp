@@ -104,6 +104,7 @@ void Search::makeChild(const Frame& parent, const MoveInfo& m, Frame& child) con
             child.terms.add(now, s);
         }
     }
+    child.terms.settle();
     child.index = index;
     child.key = key;
     assert(index == tt.indexOf(b) && key == tt.checkKeyOf(b));

@@ -11,18 +11,9 @@
 #include "engine/opening_book.h"
 #include "engine/random.h"
 #include "engine/search_display.h"
-#include "fen.h"
+#include "test_support.h"
 
 namespace {
-
-Board fromFen(const std::string& fen) {
-    Board b;
-    std::string error;
-    EXPECT_TRUE(readFen(fen, b, error)) << error;
-    return b;
-}
-
-const char* const startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 struct EngineTest : ::testing::Test {
     MoveTable* table = new MoveTable;
@@ -81,7 +72,7 @@ TEST(Evaluation, TermsOnSmallPositions) {
         {"R3k3/8/8/8/8/8/8/R3K3 w - - 0 1", 1109},  // 508 + 501, two rooks alone on a file: 50 each
         {"r3k3/8/8/8/8/8/8/R3K3 w - - 0 1", 0},     // rooks of both colours share the file
     };
-    for (const Case& c : cases) EXPECT_EQ(Engine().evaluate(fromFen(c.fen)), c.value) << c.fen;
+    for (const Case& c : cases) EXPECT_EQ(Engine().evaluate(fen(c.fen)), c.value) << c.fen;
 }
 
 TEST(MoveInfoNames, SquareNamesAndBadLengths) {
@@ -158,11 +149,11 @@ TEST_F(EngineTest, KeysAreTheGeneratorsDrawsInOrder) {
 
     TranspositionTable one(0);
     EXPECT_EQ(one.size(), 1);
-    EXPECT_EQ(one.indexOf(fromFen(startFen)), 0);
+    EXPECT_EQ(one.indexOf(fen(startFen)), 0);
 }
 
 TEST_F(EngineTest, StoreRule) {
-    const Board b = fromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
+    const Board b = fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
     const int32_t i = tt->indexOf(b), k = tt->checkKeyOf(b);
     const MoveInfo first(1, 4, 2, 4, NoPromotion, 5), deeper(1, 4, 3, 4, NoPromotion, 7);
     tt->store(i, k, White, 3, first);  // a free slot always takes it
@@ -176,7 +167,7 @@ TEST_F(EngineTest, StoreRule) {
     EXPECT_EQ(tt->lookup(b, 4)->move.value, 7);
 
     // A book entry stays against a different position and against any search depth.
-    const Board start = fromFen(startFen);
+    const Board start = fen(startFen);
     const int32_t si = tt->indexOf(start);
     tt->store(si, tt->checkKeyOf(start) ^ 1, White, 5, first);
     tt->store(si, tt->checkKeyOf(start), White, 5, first);
@@ -185,7 +176,7 @@ TEST_F(EngineTest, StoreRule) {
 }
 
 TEST_F(EngineTest, ClearAndReload) {
-    const Board start = fromFen(startFen);
+    const Board start = fen(startFen);
     tt->clear();
     EXPECT_EQ(tt->lookup(start, 0), nullptr);
     for (int32_t i = 0; i < tt->size(); ++i) ASSERT_EQ(tt->entries[i].valid, 0);
@@ -195,7 +186,7 @@ TEST_F(EngineTest, ClearAndReload) {
 }
 
 TEST_F(EngineTest, BookPositionAnswersAtOnce) {
-    Board b = fromFen(startFen);
+    Board b = fen(startFen);
     std::vector<std::string> shown;
     showPanelText = [](PanelText, const char*) { ADD_FAILURE() << "nothing is drawn for a book answer"; };
     const MoveInfo m = searchRoot(b, 5);
@@ -206,21 +197,21 @@ TEST_F(EngineTest, BookPositionAnswersAtOnce) {
 
 TEST_F(EngineTest, MateAndStalemateScoresByPly) {
     // Mate in one: the mated side scores ply - 10001 at ply 1.
-    Board mateInOne = fromFen("6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1");
+    Board mateInOne = fen("6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1");
     const MoveInfo m = searchRoot(mateInOne, 3);
     EXPECT_TRUE(m.sameSquares(MoveInfo("D1", "D8")));
     EXPECT_EQ(m.value, 10000);
 
     // A root without a legal move: -10001 when mated, 10001 when stalemated (ply 0).
-    Board mated = fromFen("3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
+    Board mated = fen("3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
     EXPECT_EQ(searchRoot(mated, 2).value, -10001);
-    Board stalemated = fromFen("k7/8/1Q6/8/8/8/8/7K b - - 0 1");
+    Board stalemated = fen("k7/8/1Q6/8/8/8/8/7K b - - 0 1");
     EXPECT_EQ(searchRoot(stalemated, 2).value, 10001);
 }
 
 TEST_F(EngineTest, RootNamesAMoveWhenEveryMoveStalemates) {
     // Every White move here stalemates Black, which the search scores -10000 for White.
-    Board b = fromFen("k7/P7/K7/R1N5/8/8/7P/8 w - - 0 1");
+    Board b = fen("k7/P7/K7/R1N5/8/8/7P/8 w - - 0 1");
     const MoveInfo m = searchRoot(b, 3);
     MoveList* legal = generateMoves(b, *table, true);
     ASSERT_NE(legal->firstChild, nullptr);
@@ -235,7 +226,7 @@ TEST_F(EngineTest, RootNamesAMoveWhenEveryMoveStalemates) {
 }
 
 TEST_F(EngineTest, KingCaptureMarksTheNodeIllegal) {
-    Board b = fromFen("4k3/8/8/8/8/8/8/4RK2 w - - 0 1");  // Black is in check, White to move
+    Board b = fen("4k3/8/8/8/8/8/8/4RK2 w - - 0 1");  // Black is in check, White to move
     PositionNode root;
     searchRoot(b, 2, MoveInfo(0, 0, 0, 0), scoreLimit, &root);
     EXPECT_EQ(root.legal, 0);
@@ -243,7 +234,7 @@ TEST_F(EngineTest, KingCaptureMarksTheNodeIllegal) {
 }
 
 TEST_F(EngineTest, ProbeIsVerifiedByTheRules) {
-    Board b = fromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
+    Board b = fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
     TableEntry& e = tt->entries[tt->indexOf(b)];
     e = TableEntry();
     e.valid = 1;
@@ -268,7 +259,7 @@ TEST_F(EngineTest, ProbeIsVerifiedByTheRules) {
 }
 
 TEST_F(EngineTest, BetaCutOffStopsTheWalk) {
-    Board b = fromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
+    Board b = fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
     searchRoot(b, 1, MoveInfo(0, 0, 0, 0), -scoreLimit + 1);
     EXPECT_EQ(nodeCount, 1);
     tt->clear();
@@ -278,7 +269,7 @@ TEST_F(EngineTest, BetaCutOffStopsTheWalk) {
 
 TEST_F(EngineTest, FirstMoveMatchesSquaresAndTheLastMatchWins) {
     // With a window that stops after one child, the result is whatever stands first.
-    Board b = fromFen("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
+    Board b = fen("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
     const MoveInfo promo = searchRoot(b, 1, MoveInfo(6, 0, 7, 0, 8), -scoreLimit + 1);
     EXPECT_TRUE(promo.sameSquares(MoveInfo(6, 0, 7, 0)));
     EXPECT_EQ(promo.promotion, 2) << "of the four promotions the rook comes last in the chain";
@@ -295,7 +286,7 @@ TEST_F(EngineTest, RootLinesAreShown) {
         if (which == ProgressText) progress.push_back(text);
         if (which == BestMoveText) best.push_back(text);
     };
-    Board b = fromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
+    Board b = fen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
     const MoveInfo m = searchRoot(b, 1);
     ASSERT_EQ(progress.size(), 6u);
     EXPECT_EQ(progress.front(), "1/6    ");
@@ -327,7 +318,7 @@ TEST(PanelTexts, Formats) {
 }
 
 TEST_F(EngineTest, ThinkOnlyForTheEnginesSide) {
-    Board b = fromFen(startFen);
+    Board b = fen(startFen);
     currentMove.store(MoveInfo(1, 2, 3, 4));
     const MoveInfo m = think(b, *table, *tt, false, true);
     EXPECT_TRUE(m.sameSquares(MoveInfo(0, 0, 0, 0)));
@@ -373,7 +364,6 @@ TEST_F(EngineTest, ClearAfterTheTenthHalfMoveDropsTheBook) {
 // Recorded results of the search and the move choice: any change to them is a change of the
 // engine's play and must be deliberate. Depth 0 stands for think.
 TEST_F(EngineTest, GoldenResults) {
-    const char* kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
     const char* rookEnding = "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1";
     const char* promotion = "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8";
     struct Case {
@@ -397,7 +387,7 @@ TEST_F(EngineTest, GoldenResults) {
         {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 0, "C4-C5 -276 157675"},
     };
     for (const Case& c : cases) {
-        Board b = fromFen(c.fen);
+        Board b = fen(c.fen);
         delete tt;
         restartRandom();
         tt = new TranspositionTable(18);

@@ -8,30 +8,15 @@
 #include <vector>
 
 #include "engine/move_generation.h"
-#include "fen.h"
+#include "test_support.h"
 #include "rules/rule_checker.h"
 
 namespace {
 
-const char startFen[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-const char kiwipete[] = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
 const char endgame[] = "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1";
 const char promotions[] = "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1";
 const char bugCatcher[] = "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8";
 
-const MoveTable& table() {
-    static MoveTable t;
-    static const bool built = (buildMoveTable(t), true);
-    (void)built;
-    return t;
-}
-
-Board fen(const std::string& text) {
-    Board b;
-    std::string error;
-    EXPECT_TRUE(readFen(text, b, error)) << text << ": " << error;
-    return b;
-}
 
 void freeList(MoveList* list) {
     destroyChildren(list);

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "fen.h"
+#include "test_support.h"
 #include "rules/board.h"
 #include "rules/game_end.h"
 #include "rules/move_table.h"
@@ -17,21 +17,7 @@
 
 namespace {
 
-const char startFen[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-const MoveTable& table() {
-    static MoveTable t;
-    static const bool built = (buildMoveTable(t), true);
-    (void)built;
-    return t;
-}
-
-Board fen(const std::string& text) {
-    Board b;
-    std::string error;
-    EXPECT_TRUE(readFen(text, b, error)) << text << ": " << error;
-    return b;
-}
 
 int sq(const char* name) { return (name[1] - '1') * 8 + (name[0] - 'a'); }
 
