@@ -6,9 +6,43 @@ namespace {
 
 int distance(int a, int b) { return a > b ? a - b : b - a; }
 
-// A missing king reads as row 0, column -1.
+// A missing king (square 64) reads as row 0, column -1.
 int kingRow(int square) { return square == 64 ? 0 : square / 8; }
 int kingCol(int square) { return square == 64 ? -1 : square % 8; }
+
+// What a piece on a square adds to the base sum, from White's view, and the distance between a
+// king's square (64: missing) and any square.
+struct Tables {
+    int16_t base[12][64];
+    uint8_t distance[65][64];
+    int8_t pawnFile[9][9];  // a file's pawn terms by the number of white and of black pawns on it
+
+    Tables() {
+        static const int values[6] = {0, 512, 310, 308, 914, 0};
+        for (int p = 0; p < 12; ++p)
+            for (int s = 0; s < 64; ++s) {
+                const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
+                int v = values[p / 2];
+                if (p == 0) v = 100 + 2 * r;
+                if (p == 1) v = 100 + 2 * (7 - r);
+                // Knights away from the sixteen centre squares.
+                if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
+                base[p][s] = static_cast<int16_t>(sign * v);
+            }
+        for (int w = 0; w <= 8; ++w)
+            for (int b = 0; b <= 8; ++b) {
+                // Doubled pawns, and a single pawn facing no pawn.
+                int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
+                if (w == 1 && b == 0) t += 30;
+                if (b == 1 && w == 0) t -= 30;
+                pawnFile[w][b] = static_cast<int8_t>(t);
+            }
+        for (int k = 0; k <= 64; ++k)
+            for (int s = 0; s < 64; ++s)
+                distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
+    }
+};
+const Tables tables;
 
 }  // namespace
 
@@ -19,8 +53,8 @@ EvaluationTerms::EvaluationTerms(const Board& b) {
 }
 
 void EvaluationTerms::settle() {
-    for (int c = 0; staleFiles; ++c, staleFiles >>= 1) {
-        if (!(staleFiles & 1)) continue;
+    for (; staleFiles; staleFiles &= static_cast<uint8_t>(staleFiles - 1)) {
+        const int c = __builtin_ctz(staleFiles);
         files -= fileTerms[c];
         fileTerms[c] = static_cast<int16_t>(fileTerm(c));
         files += fileTerms[c];
@@ -31,15 +65,10 @@ void EvaluationTerms::settle() {
 }
 
 int32_t EvaluationTerms::fileTerm(int c) const {
-    int32_t t = 0;
-    if (pawns[White][c] > 1) t -= 20;
-    if (pawns[Black][c] > 1) t += 20;
+    int32_t t = tables.pawnFile[pawns[White][c]][pawns[Black][c]];
     // Rooks alone on a file; the two sides' weights differ.
     if (rooks[White][c] > 0 && pieces[c] == rooks[White][c]) t += 50 * rooks[White][c];
     if (rooks[Black][c] > 0 && pieces[c] == rooks[Black][c]) t -= 30 * rooks[Black][c];
-    // A single pawn facing no pawn on its file.
-    if (pawns[White][c] == 1 && pawns[Black][c] == 0) t += 30;
-    if (pawns[Black][c] == 1 && pawns[White][c] == 0) t -= 30;
     return t;
 }
 
@@ -54,32 +83,24 @@ void EvaluationTerms::kingMoved(int colour) {
 }
 
 void EvaluationTerms::change(PieceCode p, int s, int by) {
-    const int r = s / 8, c = s % 8;
-    const int colour = p % 2;
-    staleFiles |= static_cast<uint8_t>(1 << c);
+    const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
+    const unsigned colour = static_cast<unsigned>(p) & 1;
+    staleFiles |= static_cast<uint8_t>(1u << c);
     pieces[c] += by;
-    switch (p) {
-        case 0: base += by * (100 + 2 * r); pawns[White][c] += by; break;
-        case 1: base -= by * (100 + 2 * (7 - r)); pawns[Black][c] += by; break;
-        case 10:
-        case 11:
+    base += by * tables.base[p][s];
+    switch (p >> 1) {
+        case Pawn: pawns[colour][c] += by; break;
+        case King:
             kings[colour] += by;
             if (by < 0 && kings[colour] == 1) kingLost = true;
             kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
-            staleKings |= static_cast<uint8_t>(1 << colour);
+            staleKings |= static_cast<uint8_t>(1u << colour);
             break;
-        default: {
-            static const int values[5] = {0, 512, 310, 308, 914};
-            const int sign = colour == White ? 1 : -1;
-            base += by * sign * values[p / 2];
-            if (p == 2 || p == 3) rooks[colour][c] += by;
-            // Knights away from the sixteen centre squares.
-            if ((p == 4 || p == 5) && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) base -= by * sign * 15;
+        default:
+            if (p >> 1 == Rook) rooks[colour][c] += by;
             rowCount[colour][r] += by;
             colCount[colour][c] += by;
-            const int k = kingSquare[1 - colour];
-            toKing[colour] += by * (distance(r, kingRow(k)) + distance(c, kingCol(k)));
-        }
+            toKing[colour] += by * tables.distance[kingSquare[1 - colour]][s];
     }
 }
 

@@ -141,6 +141,8 @@ struct CandidateWalk {
                 const int k = white ? n - 1 - dest : dest;
                 ++dest;
                 const int to = d.to[piece][from][k];
+                // A move onto an own piece is always refused; that is the commonest case.
+                if (pieceSide(b.squares[to]) == b.sideToMove) continue;
                 if (checkMoveBetween(b, from, to, table, true, false) != Legal) continue;
                 const MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
                 if ((piece == 0 && move.fromRow == 6 && move.toRow == 7) ||

@@ -35,19 +35,19 @@ RuleError checkMove(const Board& b, MoveInfo m, const MoveTable& t, bool ownSide
 }
 
 RuleError checkMoveBetween(const Board& b, int from, int to, const MoveTable& t, bool ownSide, bool kingSafety) {
-    const int fromRow = from / 8, fromCol = from % 8, toRow = to / 8, toCol = to % 8;
+    const int fromRow = from >> 3, fromCol = from & 7, toRow = to >> 3, toCol = to & 7;
     const PieceCode p = b.squares[from];
     const PieceCode d = b.squares[to];
 
     if (p == EmptySquare) return NoPiece;
-    const bool moversTurn = p % 2 == b.sideToMove;
+    const bool moversTurn = (p & 1) == b.sideToMove;
     if (moversTurn != ownSide) return WrongSide;
 
     const uint8_t f = t.flags[p][from][to];
     if (f == 0) return AgainstRules;
     if (d != EmptySquare && f == MoveToEmpty) return DestinationOccupied;
     if (d == EmptySquare && f == MoveToCapture) return EmptySquareCaptured;
-    if (d != EmptySquare && d % 2 == p % 2) return OwnPieceCaptured;
+    if (d != EmptySquare && (d & 1) == (p & 1)) return OwnPieceCaptured;
 
     if (isPawn(p) && (f & EnPassantCandidate) && d == EmptySquare) {
         // Only right after the enemy pawn's double step onto the square beside the capturer.
@@ -60,15 +60,16 @@ RuleError checkMoveBetween(const Board& b, int from, int to, const MoveTable& t,
             return EnPassantRefused;
     }
 
-    if (isPawn(p) || p / 2 == Rook || p / 2 == Bishop || p / 2 == Queen) {
+    const int kind = p >> 1;
+    if (kind == Pawn || kind == Rook || kind == Bishop || kind == Queen) {
         const int step = 8 * sign(toRow - fromRow) + sign(toCol - fromCol);
         for (int s = from + step; s != to; s += step)
             if (b.squares[s] != EmptySquare) return PathBlocked;
     }
 
-    if (p / 2 == King && f == CastleKingSide && !castlingAllowed(b, t, fromRow, fromCol, true, p))
+    if (kind == King && f == CastleKingSide && !castlingAllowed(b, t, fromRow, fromCol, true, p))
         return CastleKingSideRefused;
-    if (p / 2 == King && f == CastleQueenSide && !castlingAllowed(b, t, fromRow, fromCol, false, p))
+    if (kind == King && f == CastleQueenSide && !castlingAllowed(b, t, fromRow, fromCol, false, p))
         return CastleQueenSideRefused;
 
     if (kingSafety && leavesKingCapturable(b, MoveInfo(fromRow, fromCol, toRow, toCol), t)) return KingInJeopardy;
