@@ -243,10 +243,7 @@ int benchCommand(const Args& a, const MoveTable& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    if (argc < 2) return fail("missing command (vimochess-tool help lists them)");
     const std::string command = argv[1];
     Args args;
     for (int i = 2; i < argc; ++i) args.words.push_back(argv[i]);
@@ -271,7 +268,7 @@ int main(int argc, char** argv) {
     else if (command == "help" || command == "--help")
         status = (std::fputs(usage, stdout), 0);
     else
-        status = fail("unknown command '" + command + "'\n" + usage);
+        status = fail("unknown command '" + command + "' (vimochess-tool help lists them)");
     delete table;
     return status;
 }

@@ -30,15 +30,15 @@ int bitmapIndex(PieceCode code, bool darkSquare) {
 }
 
 Rect BoardGeometry::outerFrame() const {
-    return Rect{left, top, left + 8 * squareWidth + 10, top + 8 * squareHeight + 10};
+    return Rect{boardLeft, boardTop, boardLeft + 8 * squareWidth + 10, boardTop + 8 * squareHeight + 10};
 }
 
 Rect BoardGeometry::innerFrame() const {
-    return Rect{left + 3, top + 3, left + 8 * squareWidth + 7, top + 8 * squareHeight + 7};
+    return Rect{boardLeft + 3, boardTop + 3, boardLeft + 8 * squareWidth + 7, boardTop + 8 * squareHeight + 7};
 }
 
 Point BoardGeometry::squareOrigin(int column, int screenRow) const {
-    return Point{left + 5 + squareWidth * column, top + 5 + squareHeight * screenRow};
+    return Point{boardLeft + 5 + squareWidth * column, boardTop + 5 + squareHeight * screenRow};
 }
 
 Rect BoardGeometry::squareRect(int row, int column) const {
@@ -46,9 +46,9 @@ Rect BoardGeometry::squareRect(int row, int column) const {
     return Rect{o.x, o.y, o.x + squareWidth, o.y + squareHeight};
 }
 
-Point BoardGeometry::fileLabelOrigin(int i) const { return Point{left + 15 + squareWidth * i, 0}; }
+Point BoardGeometry::fileLabelOrigin(int i) const { return Point{boardLeft + 15 + squareWidth * i, 0}; }
 
-Point BoardGeometry::rankLabelOrigin(int i) const { return Point{0, top + 12 + squareHeight * i}; }
+Point BoardGeometry::rankLabelOrigin(int i) const { return Point{0, boardTop + 12 + squareHeight * i}; }
 
 Rect BoardGeometry::panelFrame() const {
     const Rect board = outerFrame();
@@ -92,8 +92,8 @@ Click clickAt(const BoardGeometry& g, int x, int y) {
         return Click{ClickOutside, -1, -1};
     // Integer division truncates toward zero, so the strips left of and above the squares
     // join column 0 and row 7; those right of and below them give column 8 and row -1.
-    const int column = (x - g.left - 5) / g.squareWidth;
-    const int row = 7 - (y - g.top - 5) / g.squareHeight;
+    const int column = (x - g.boardLeft - 5) / g.squareWidth;
+    const int row = 7 - (y - g.boardTop - 5) / g.squareHeight;
     if (column > 7 || row < 0) return Click{ClickStrip, -1, -1};
     return Click{ClickSquare, row, column};
 }

@@ -37,8 +37,8 @@ struct Rect {
 
 // The board as drawn: its outer frame's top-left corner and the size of one square.
 struct BoardGeometry {
-    int left = 10;
-    int top = 15;
+    int boardLeft = 10;
+    int boardTop = 15;
     int squareWidth = 0;
     int squareHeight = 0;
 
