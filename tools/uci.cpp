@@ -141,15 +141,17 @@ void watchPanel(PanelText which, const char* text) {
         } else {
             reportIteration(w, w.depth, w.haveBest ? &w.best : nullptr, w.best.value, nodesBefore);
         }
+        // Until a root move scores above the lowest value, the search has no best move to show.
         w.depth = rootDepth;
+        w.best = MoveInfo(0, 0, 0, 0, NoPromotion, -scoreLimit);
         w.haveBest = false;
     } else if (which == BestMoveText) {
         char fc, fr, tc, tr;
         int value;
         if (std::sscanf(text, " %c%c-%c%c... %d", &fc, &fr, &tc, &tr, &value) != 5) return;
         w.best = MoveInfo(fr - '1', fc - 'A', tr - '1', tc - 'A', NoPromotion, value);
-        // The text leaves the promotion piece out. The generator offers the queen first and only
-        // a better move replaces the best, so a queen it is unless the final answer says otherwise.
+        // The text leaves the promotion piece out. The generator offers the queen first and only a
+        // better move replaces the best, so a queen it is; the last line names the move as played.
         const Board& b = *w.board;
         if (isPawnOf(b.at(w.best.fromRow, w.best.fromCol), b.sideToMove) &&
             w.best.toRow == lastRankOf(b.sideToMove))

@@ -76,8 +76,8 @@ TEST(Uci, PositionsWithMoves) {
     const std::vector<Case> cases = {
         {"position startpos", startFen, 0},
         {"position startpos moves e2e4 e7e5 g1f3", "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2", 3},
-        {"position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6", "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 3",
-         5},
+        {"position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6",  // en passant
+         "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 3", 5},
         {"position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves e1g1 e8c8", "2kr3r/8/8/8/8/8/8/R4RK1 w - - 2 2", 2},
         {"position fen 7k/P7/8/8/8/8/8/K7 w - - 0 1 moves a7a8n", "N6k/8/8/8/8/8/8/K7 b - - 0 1", 1},
         {"position fen k7/8/8/8/8/8/p7/7K b - - 0 9 moves a2a1R", "k7/8/8/8/8/8/8/r6K w - - 0 10", 18},
@@ -149,7 +149,8 @@ TEST(Uci, ScoresAndMoveNames) {
 
 // One info line per iteration, depths 3 to 5, then the answer.
 void expectSearchReport(const std::vector<std::string>& out, const std::string& bestmove, const std::string& context) {
-    const std::regex info(R"(info depth (\d) score (cp -?\d+|mate -?\d+) nodes (\d+) nps \d+ time \d+ pv ([a-h][1-8]){2}[qrbn]?)");
+    const std::regex info(
+        R"(info depth (\d) score (cp -?\d+|mate -?\d+) nodes (\d+) nps \d+ time \d+ pv ([a-h][1-8]){2}[qrbn]?)");
     ASSERT_EQ(out.size(), 4u) << context;
     long long nodes = 0;
     for (int i = 0; i < 3; ++i) {
@@ -180,9 +181,10 @@ TEST(Uci, GoAnswersWithTheEnginesMove) {
         expectSearchReport(out, c.bestmove, c.position);
         EXPECT_NE(out[2].find("score " + c.lastScore + " "), std::string::npos) << out[2];
     }
+    // Mated, stalemated: no search, no info line.
     for (const char* fen : {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {
         UciEngine uci;
-        EXPECT_EQ(send(uci, {std::string("position fen ") + fen, "go"}), "bestmove 0000\n") << fen;  // mated, stalemated
+        EXPECT_EQ(send(uci, {std::string("position fen ") + fen, "go"}), "bestmove 0000\n") << fen;
     }
     UciEngine uci;
     EXPECT_EQ(linesOf(send(uci, {"go"})).back(), "bestmove e2e4");  // no position: the game's start
