@@ -7,6 +7,7 @@
 
 int64_t searchStartClock = 0;
 SharedMove currentMove;
+void (*iterationDone)(int depth, const MoveInfo& result) = nullptr;
 
 MoveInfo SharedMove::load() const {
     return MoveInfo(fromRow.load(), fromCol.load(), toRow.load(), toCol.load(),
@@ -43,6 +44,7 @@ MoveInfo think(const Board& board, const MoveTable& table, TranspositionTable& t
         for (rootDepth = minDepth; rootDepth <= maxDepth; ++rootDepth) {
             const MoveInfo previous = result;
             result = engine->search(root, table, tt, rootDepth, -scoreLimit, scoreLimit, &previous);
+            if (iterationDone) iterationDone(rootDepth, result);
         }
         drawSearchStatistics();
         delete root;

@@ -27,6 +27,10 @@ struct SharedMove {
 };
 extern SharedMove currentMove;
 
+// Told the result of each iteration of think (depths minDepth to maxDepth) as it ends; null (the
+// default) tells no one. nodeCount then holds the positions searched so far in this move.
+extern void (*iterationDone)(int depth, const MoveInfo& result);
+
 // The engine's move for the side to move when that side is played by the engine; otherwise
 // {0, 0, 0, 0, 12, 0}. Resets currentMove in either case.
 MoveInfo think(const Board& board, const MoveTable& table, TranspositionTable& tt, bool whiteIsEngine,

@@ -49,6 +49,12 @@ extern std::mutex sessionGuard;
 // "Black wins.", "Draw game.", "White wins." for -1, 0, +1.
 const char* resultText(int result);
 
+// The engine's move made fit to play: put to the rules like any other move (a table entry that
+// two positions share could name a move that leaves the engine's king capturable; then the first
+// legal move is played instead), with its promotion field naming a piece of the mover's colour
+// exactly when a pawn reaches the last rank.
+MoveInfo playableEngineMove(const Board& board, const MoveTable& table, MoveInfo move);
+
 // The result of a game that stopRequested ended before its end.
 const int unfinishedGame = 2;
 

@@ -19,16 +19,17 @@ bool isPromotion(const Board& b, const MoveInfo& m) {
 }
 
 // A pawn reaching the last rank becomes a rook, knight, bishop or queen of its own colour; any
-// other promotion piece handed in becomes a queen.
+// other promotion piece handed in becomes a queen. Other moves promote nothing.
 void settlePromotion(const Board& b, MoveInfo& m) {
-    if (!isPromotion(b, m)) return;
+    if (!isPromotion(b, m)) {
+        m.promotion = NoPromotion;
+        return;
+    }
     const int colour = b.at(m.fromRow, m.fromCol);
     const PieceCode p = m.promotion;
     if (p < 2 || p > 9 || p % 2 != colour) m.promotion = pieceCode(Queen, colour);
 }
 
-// The engine's move is put to the rules like any other: a table entry that two positions share
-// could name a move that leaves the engine's king capturable. Then the first legal move is played.
 MoveInfo verifiedEngineMove(const Board& b, const MoveTable& table, MoveInfo move) {
     if (move.onBoard() && checkMove(b, move, table, true, true) == Legal) return move;
     MoveList* list = generateMoves(b, table, true);
@@ -53,6 +54,12 @@ MoveInfo humanMove(const Board& b, const MoveTable& table) {
 }
 
 }  // namespace
+
+MoveInfo playableEngineMove(const Board& board, const MoveTable& table, MoveInfo move) {
+    move = verifiedEngineMove(board, table, move);
+    settlePromotion(board, move);
+    return move;
+}
 
 const char* resultText(int result) {
     static const char* const texts[3] = {"Black wins.", "Draw game.", "White wins."};
@@ -84,12 +91,12 @@ int playGame(GameSession* session, int32_t whiteEngine, int32_t blackEngine) {
         MoveInfo move;
         if (engineMoves) {
             move = think(board, table, *session->table, whiteEngine != 0, blackEngine != 0);
-            move = verifiedEngineMove(board, table, move);
+            move = playableEngineMove(board, table, move);
             currentMove.store(move);
         } else {
             move = humanMove(board, table);
+            settlePromotion(board, move);
         }
-        settlePromotion(board, move);
         {
             std::lock_guard<std::mutex> hold(sessionGuard);
             makeMove(board, move);

@@ -1,7 +1,6 @@
 #include "uci.h"
 
 #include <cctype>
-#include <cstdio>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -73,18 +72,6 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
     return true;
 }
 
-// The promotion field as the move is written out: the piece for a pawn reaching the last rank (a
-// queen when the field names no piece of the mover's, as in the game), nothing for any other move.
-void settlePromotionField(const Board& b, MoveInfo& m) {
-    const bool promoting = isPawnOf(b.at(m.fromRow, m.fromCol), b.sideToMove) && m.toRow == lastRankOf(b.sideToMove);
-    const bool ownPiece = m.promotion >= pieceCode(Rook, White) && m.promotion <= pieceCode(Queen, Black) &&
-                          m.promotion % 2 == b.sideToMove;
-    if (!promoting)
-        m.promotion = NoPromotion;
-    else if (!ownPiece)
-        m.promotion = pieceCode(Queen, b.sideToMove);
-}
-
 // What makes a position one the rules cannot play from: the engine needs exactly one king a
 // side, no pawn on a back rank, and no king that the side to move could take.
 std::string positionFault(const Board& b, const MoveTable& table) {
@@ -102,62 +89,19 @@ std::string positionFault(const Board& b, const MoveTable& table) {
     return "";
 }
 
-// The search shows its progress through the panel texts: the first root move of every iteration
-// and each new best root move. Watching them tells when an iteration has ended and what it
-// found, so that each one gets its info line while the engine goes on thinking.
-//
-// An iteration whose root position the table already answers deep enough shows nothing; such
-// iterations can only come first (a root searched at depth d is stored at depth d, which does
-// not answer depth d + 1), and they all return the table's entry as it was before the search.
-struct SearchWatch {
-    std::ostream* out = nullptr;
-    const Board* board = nullptr;
-    int64_t start = 0;
-    MoveInfo tableAnswer;  // the root's table entry before the search
-    int depth = 0;         // the iteration being searched; 0 until the first one starts
-    MoveInfo best;
-    bool haveBest = false;
-};
-SearchWatch* watch = nullptr;
+// Each iteration of the engine's thinking gets its info line as it ends.
+std::ostream* infoOut = nullptr;
+int64_t thinkStart = 0;
 
-void reportIteration(const SearchWatch& w, int depth, const MoveInfo* pv, int value, int nodes) {
-    const int64_t ms = millisecondClock() - w.start;
-    const long long nps = nodes * 1000LL / (ms + 1);  // one ms more, as the panel counts, never 0
+void reportIteration(int depth, const MoveInfo& result) {
+    const int64_t ms = millisecondClock() - thinkStart;
+    const long long nps = nodeCount * 1000LL / (ms + 1);  // one ms more, as the panel counts, never 0
     std::ostringstream line;
-    line << "info depth " << depth << " score " << uciScore(value) << " nodes " << nodes << " nps " << nps
+    line << "info depth " << depth << " score " << uciScore(result.value) << " nodes " << nodeCount << " nps " << nps
          << " time " << ms;
-    if (pv) line << " pv " << uciMoveName(*pv);
-    say(*w.out, line.str());
-}
-
-void watchPanel(PanelText which, const char* text) {
-    SearchWatch& w = *watch;
-    if (which == ProgressText && rootDepth != w.depth) {
-        // The new iteration has counted its first root move; the nodes before it were the last one's.
-        const int nodesBefore = nodeCount - 1;
-        if (w.depth == 0) {
-            for (int d = minDepth; d < rootDepth; ++d)
-                reportIteration(w, d, &w.tableAnswer, w.tableAnswer.value, nodesBefore);
-        } else {
-            reportIteration(w, w.depth, w.haveBest ? &w.best : nullptr, w.best.value, nodesBefore);
-        }
-        // Until a root move scores above the lowest value, the search has no best move to show.
-        w.depth = rootDepth;
-        w.best = MoveInfo(0, 0, 0, 0, NoPromotion, -scoreLimit);
-        w.haveBest = false;
-    } else if (which == BestMoveText) {
-        char fc, fr, tc, tr;
-        int value;
-        if (std::sscanf(text, " %c%c-%c%c... %d", &fc, &fr, &tc, &tr, &value) != 5) return;
-        w.best = MoveInfo(fr - '1', fc - 'A', tr - '1', tc - 'A', NoPromotion, value);
-        // The text leaves the promotion piece out. The generator offers the queen first and only a
-        // better move replaces the best, so a queen it is; the last line names the move as played.
-        const Board& b = *w.board;
-        if (isPawnOf(b.at(w.best.fromRow, w.best.fromCol), b.sideToMove) &&
-            w.best.toRow == lastRankOf(b.sideToMove))
-            w.best.promotion = pieceCode(Queen, b.sideToMove);
-        w.haveBest = true;
-    }
+    if (result.onBoard() && !(result.fromRow == result.toRow && result.fromCol == result.toCol))
+        line << " pv " << uciMoveName(result);
+    say(*infoOut, line.str());
 }
 
 }  // namespace
@@ -295,28 +239,12 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     MoveList* legalMoves = generateMoves(b, table, true);
     std::string answer = "0000";
     if (legalMoves->firstChild) {
-        SearchWatch w;
-        w.out = &out;
-        w.board = &b;
-        w.start = millisecondClock();
-        w.tableAnswer = session->table->entries[session->table->indexOf(b)].move;
-        watch = &w;
-        void (*shown)(PanelText, const char*) = showPanelText;
-        showPanelText = watchPanel;
-        MoveInfo move = think(b, table, *session->table, true, true);
-        showPanelText = shown;
-        watch = nullptr;
-
-        // As in the game, the engine's move goes to the rules too: a table entry that two positions
-        // share could name a move that is not legal here. Then the first legal move is played.
-        if (!move.onBoard() || checkMove(b, move, table, true, true) != Legal) {
-            const MoveInfo& first = legalMoves->firstChild->board->lastMove;
-            move = MoveInfo(first.fromRow, first.fromCol, first.toRow, first.toCol, first.promotion, move.value);
-        }
-        settlePromotionField(b, move);
-        for (int d = w.depth == 0 ? minDepth : w.depth; d <= maxDepth; ++d)
-            reportIteration(w, d, &move, move.value, nodeCount);
-        answer = uciMoveName(move);
+        infoOut = &out;
+        thinkStart = millisecondClock();
+        iterationDone = reportIteration;
+        const MoveInfo thought = think(b, table, *session->table, true, true);
+        iterationDone = nullptr;
+        answer = uciMoveName(playableEngineMove(b, table, thought));
     }
     destroyChildren(legalMoves);
     delete legalMoves;
