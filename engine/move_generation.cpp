@@ -16,9 +16,7 @@ void tryMove(MoveList* head, const Board& position, const MoveTable& table, bool
     if (checkMoveBetween(position, from, to, table, true, kingSafety) != Legal) return;
     MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
     const PieceCode piece = position.squares[from];
-    const bool promotes = (piece == 0 && move.fromRow == 6 && move.toRow == 7) ||
-                          (piece == 1 && move.fromRow == 1 && move.toRow == 0);
-    if (!promotes) {
+    if (!promotesPawn(piece, move)) {
         addCandidate(head, position, move);
         return;
     }

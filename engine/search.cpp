@@ -145,8 +145,7 @@ struct CandidateWalk {
                 if (pieceSide(b.squares[to]) == b.sideToMove) continue;
                 if (checkMoveBetween(b, from, to, table, true, false) != Legal) continue;
                 const MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
-                if ((piece == 0 && move.fromRow == 6 && move.toRow == 7) ||
-                    (piece == 1 && move.fromRow == 1 && move.toRow == 0)) {
+                if (promotesPawn(piece, move)) {
                     pending = move;
                     m = move;
                     m.promotion = pieceCode(Queen, piece);

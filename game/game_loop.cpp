@@ -13,11 +13,6 @@ std::mutex sessionGuard;
 
 namespace {
 
-bool isPromotion(const Board& b, const MoveInfo& m) {
-    const PieceCode p = b.at(m.fromRow, m.fromCol);
-    return (p == 0 && m.fromRow == 6 && m.toRow == 7) || (p == 1 && m.fromRow == 1 && m.toRow == 0);
-}
-
 // A pawn reaching the last rank becomes a rook, knight, bishop or queen of its own colour; any
 // other promotion piece handed in becomes a queen. Other moves promote nothing.
 void settlePromotion(const Board& b, MoveInfo& m) {

@@ -80,9 +80,7 @@ void makeMove(Board& b, MoveInfo m) {
     b.squares[to] = piece;
     b.squares[from] = EmptySquare;
 
-    if (m.promotion != NoPromotion &&
-        ((m.fromRow == 6 && m.toRow == 7 && piece == 0) || (m.fromRow == 1 && m.toRow == 0 && piece == 1)))
-        b.squares[to] = m.promotion;
+    if (m.promotion != NoPromotion && promotesPawn(piece, m)) b.squares[to] = m.promotion;
 
     if (m.fromCol == 4 && ((m.fromRow == 0 && piece == 10) || (m.fromRow == 7 && piece == 11))) {
         const PieceCode rook = piece == 10 ? 2 : 3;

@@ -30,6 +30,15 @@ enum CastlingRight { WhiteKingSide = 0, WhiteQueenSide = 1, BlackKingSide = 2, B
 // 0 for a white piece, 1 for a black one, 2 for an empty square or any other byte.
 inline int pieceSide(PieceCode code) { return code < 0 || code > 11 ? 2 : code % 2; }
 
+// True when the move takes a white pawn from row 6 to row 7 or a black pawn from row 1 to row 0:
+// a promotion. Only the rows and the piece on the origin count, not whether the move is legal.
+inline bool promotesPawn(PieceCode piece, const MoveInfo& m) {
+    return (piece == 0 && m.fromRow == 6 && m.toRow == 7) || (piece == 1 && m.fromRow == 1 && m.toRow == 0);
+}
+inline bool isPromotion(const Board& board, const MoveInfo& m) {
+    return promotesPawn(board.at(m.fromRow, m.fromCol), m);
+}
+
 // Plays a move without checking it: captures (en passant included), promotion, the rook of a
 // castling king, castling rights, counters and the last-move record. The side to move is kept.
 void makeMove(Board& board, MoveInfo move);

@@ -29,10 +29,6 @@ std::vector<std::string> words(const std::string& line) {
     return w;
 }
 
-bool isPawnOf(PieceCode p, int side) { return p == pieceCode(Pawn, side); }
-
-int lastRankOf(int side) { return side == White ? 7 : 0; }
-
 // Reads one move of a position command and checks it like a human move in the game.
 bool readUciMove(const std::string& text, const Board& b, const MoveTable& table, MoveInfo& move,
                  std::string& error) {
@@ -58,8 +54,7 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
         error = "illegal move " + text + ": " + reason;
         return false;
     }
-    const bool promoting = isPawnOf(b.at(move.fromRow, move.fromCol), b.sideToMove) &&
-                           move.toRow == lastRankOf(b.sideToMove);
+    const bool promoting = isPromotion(b, move);
     if (promoting && kind < 0) {
         error = "illegal move " + text + ": a pawn reaching the last rank needs its piece (q, r, b or n)";
         return false;

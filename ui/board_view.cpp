@@ -115,10 +115,9 @@ PieceCode promotionPiece(int choice, int side) {
 }
 
 bool asksForPromotion(const Board& board, const MoveInfo& move) {
-    if (move.fromCol < 0 || move.fromCol > 7) return false;
-    if (move.fromRow == 6 && move.toRow == 7) return board.at(6, move.fromCol) == pieceCode(Pawn, White);
-    if (move.fromRow == 1 && move.toRow == 0) return board.at(1, move.fromCol) == pieceCode(Pawn, Black);
-    return false;
+    // Only a move from the seventh or second rank can promote; the check keeps the board read on it.
+    const bool onPawnRank = move.fromRow == 6 || move.fromRow == 1;
+    return onPawnRank && move.fromCol >= 0 && move.fromCol <= 7 && isPromotion(board, move);
 }
 
 const char* modeLabel(int id) {
