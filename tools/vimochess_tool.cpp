@@ -1,5 +1,6 @@
 // vimochess-tool: the rules and the engine from the command line, positions given as FEN.
 #include <cstdint>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -204,7 +205,9 @@ int gameCommand(const Args& a) {
     return 0;
 }
 
-// Positions out of the book, from the opening to the endgame.
+// The bench suite: positions out of the book, from the opening to the endgame, then middlegames
+// from games between strong players, which are harder than the first half and closer to what
+// the engine meets in real play. The total node count is the engine's regression signature.
 const char* const benchPositions[] = {
     "rnbqkbnr/pppppppp/8/8/8/P7/1PPPPPPP/RNBQKBNR b KQkq - 0 1",
     "rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2",
@@ -216,27 +219,57 @@ const char* const benchPositions[] = {
     "6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1",
     "8/8/4k3/8/2K5/8/3P4/8 w - - 0 1",
 };
+const char* const benchMiddlegames[] = {
+    "r3k2r/2pb1ppp/2pp1q2/p7/1nP1B3/1P2P3/P2N1PPP/R2QK2R w KQkq a6 0 14",
+    "4rrk1/2p1b1p1/p1p3q1/4p3/2P2n1p/1P1NR2P/PB3PP1/3R1QK1 b - - 2 24",
+    "2q3r1/1r2pk2/pp3pp1/2pP3p/P1Pb1BbP/1P4Q1/R3NPP1/4R1K1 w - - 2 34",
+    "1r2r2k/1b4q1/pp5p/2pPp1p1/P3Pn2/1P1B1Q1P/2R3P1/4BR1K b - - 1 37",
+    "r1b2k1r/5n2/p4q2/1ppn1Pp1/3pp1p1/NP2P3/P1PPBK2/1RQN2R1 b - - 0 22",
+    "r1bqr1k1/pp1p1ppp/2p5/8/3N1Q2/P2BB3/1PP2PPP/R3K2R b KQ - 0 12",
+    "r1bq2k1/p4r1p/1pp2pp1/3p4/1P1B3Q/P2B1N2/2P3PP/4R1K1 b - - 2 19",
+    "3r1rk1/1pp1pn1p/p1n1q1p1/3p4/Q3P3/2P5/PP1NBPPP/4RRK1 w - - 0 12",
+    "4rrk1/pp1n1pp1/q5p1/P1pP4/2n3P1/7P/1P3PB1/R1BQ1RK1 w - - 3 22",
+    "2rqr1k1/1p3p1p/p2p2p1/P1nPb3/2B1P3/5P2/1PQ2NPP/R1R4K w - - 3 25",
+    "r1b2rk1/p1q1ppbp/6p1/2Q5/8/4BP2/PPP3PP/2KR1B1R b - - 2 14",
+    "3br1k1/p1pn3p/1p3n2/5pNq/2P1p3/1PN3PP/P2Q1PB1/4R1K1 w - - 0 23",
+};
 
-int benchCommand(const Args& a, const MoveTable& table) {
-    if (!a.words.empty()) return fail("bench takes no argument");
-    long long totalNodes = 0, totalMs = 0;
-    for (const char* fen : benchPositions) {
+struct BenchTotal {
+    long long nodes = 0, ms = 0;
+    void print(const char* what) const {
+        std::printf("%s nodes %lld time %.3f nps %.0f\n", what, nodes, ms / 1000.0, ms ? nodes * 1000.0 / ms : 0.0);
+    }
+};
+
+// Runs think from a fresh table on each position, printing move, nodes and milliseconds.
+bool benchRun(const char* const* fens, size_t count, const MoveTable& table, BenchTotal& sum) {
+    for (size_t i = 0; i < count; ++i) {
         Board board;
         std::string error;
-        if (!readFen(fen, board, error)) return fail(error);
+        if (!readFen(fens[i], board, error)) return fail(error) == 0;
         TranspositionTable* tt = freshTable();
         const int64_t start = millisecondClock();
         const MoveInfo m = think(board, table, *tt, true, true);
         const int64_t ms = millisecondClock() - start;
         delete tt;
-        totalNodes += nodeCount;
-        totalMs += ms;
+        sum.nodes += nodeCount;
+        sum.ms += ms;
         std::printf("%-8s %10d nodes %7lld ms  %s\n", resultMoveName(m).c_str(), static_cast<int>(nodeCount),
-                    static_cast<long long>(ms), fen);
+                    static_cast<long long>(ms), fens[i]);
         std::fflush(stdout);
     }
-    std::printf("total nodes %lld time %.3f nps %.0f\n", totalNodes, totalMs / 1000.0,
-                totalMs ? totalNodes * 1000.0 / totalMs : 0.0);
+    return true;
+}
+
+int benchCommand(const Args& a, const MoveTable& table) {
+    if (!a.words.empty()) return fail("bench takes no argument");
+    BenchTotal first, middlegames;
+    if (!benchRun(benchPositions, std::size(benchPositions), table, first) ||
+        !benchRun(benchMiddlegames, std::size(benchMiddlegames), table, middlegames))
+        return 2;
+    middlegames.print("middlegames");
+    BenchTotal total{first.nodes + middlegames.nodes, first.ms + middlegames.ms};
+    total.print("total");
     return 0;
 }
 
