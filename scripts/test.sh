@@ -5,6 +5,7 @@
 #   3. ThreadSanitizer build: the threaded game tests
 #   4. the Windows program under Wine: end-to-end tests
 #   5. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
+#   6. the release package: built twice, from two copies of the sources, to the same bytes
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,5 +55,14 @@ for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
 done
 untimed() { tr -d '\r' | sed -E 's/ +[0-9]+ ms / /; s/ time .*//'; }
 diff <(build/release/vimochess-tool bench | untimed) <(wine "$win/vimochess-tool.exe" bench | untimed)
+
+step "the release package, built twice from two copies of the sources: the same bytes"
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+copy=$root/build/package-copy
+rm -rf "$copy" && mkdir -p "$copy"
+git ls-files -z -co --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$copy"
+bash scripts/package.sh
+VIMOCHESS_WIN_BUILD=$copy/build-win bash "$copy/scripts/package.sh"
+diff -r "$win/dist" "$copy/build-win/dist"
 
 step "all tests passed"
