@@ -4,6 +4,8 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: unit tests
 #   3. ThreadSanitizer build: the threaded game tests
 #   4. the Windows program under Wine: end-to-end tests
+#   5. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
+#   6. the release package: built twice, from two copies of the sources, to the same bytes
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,5 +44,25 @@ if [ -f scripts/e2e.sh ]; then
   step "the Windows program under Wine"
   bash scripts/e2e.sh
 fi
+
+win=${VIMOCHESS_WIN_BUILD:-$root/build-win}
+step "the Windows build: optimised, SSE2, no assertions; its bench searches as the native tool's does"
+bash scripts/build-win.sh vimochess-tool >/dev/null
+export WINEPREFIX=$win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+macros=$(wine "$win/vimochess-tool.exe" build | tr -d '\r')
+for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
+  [[ "$macros " == *" $m "* ]] || { echo "vimochess-tool.exe was built without $m: $macros"; exit 1; }
+done
+untimed() { tr -d '\r' | sed -E 's/ +[0-9]+ ms / /; s/ time .*//'; }
+diff <(build/release/vimochess-tool bench | untimed) <(wine "$win/vimochess-tool.exe" bench | untimed)
+
+step "the release package, built twice from two copies of the sources: the same bytes"
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+copy=$root/build/package-copy
+rm -rf "$copy" && mkdir -p "$copy"
+git ls-files -z -co --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$copy"
+bash scripts/package.sh
+VIMOCHESS_WIN_BUILD=$copy/build-win bash "$copy/scripts/package.sh"
+diff -r "$win/dist" "$copy/build-win/dist"
 
 step "all tests passed"
