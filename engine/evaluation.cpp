@@ -44,6 +44,14 @@ struct Tables {
 };
 const Tables tables;
 
+// A file's terms from its counts: doubled and single pawns, and lone rooks (the sides' weights differ).
+int32_t fileTermOf(int whitePawns, int blackPawns, int whiteRooks, int blackRooks, int pieces) {
+    int32_t t = tables.pawnFile[whitePawns][blackPawns];
+    if (whiteRooks > 0 && pieces == whiteRooks) t += 50 * whiteRooks;
+    if (blackRooks > 0 && pieces == blackRooks) t -= 30 * blackRooks;
+    return t;
+}
+
 }  // namespace
 
 EvaluationTerms::EvaluationTerms(const Board& b) {
@@ -65,11 +73,41 @@ void EvaluationTerms::settle() {
 }
 
 int32_t EvaluationTerms::fileTerm(int c) const {
-    int32_t t = tables.pawnFile[pawns[White][c]][pawns[Black][c]];
-    // Rooks alone on a file; the two sides' weights differ.
-    if (rooks[White][c] > 0 && pieces[c] == rooks[White][c]) t += 50 * rooks[White][c];
-    if (rooks[Black][c] > 0 && pieces[c] == rooks[Black][c]) t -= 30 * rooks[Black][c];
-    return t;
+    return fileTermOf(pawns[White][c], pawns[Black][c], rooks[White][c], rooks[Black][c], pieces[c]);
+}
+
+int32_t EvaluationTerms::scoreAfter(const SquareChange* changes, int count, int sideToMove) const {
+    int32_t sum = base + files - toKing[White] + toKing[Black];
+    // The counts of the files the move touches (at most three), as the move leaves them.
+    int file[4], n = 0;
+    int8_t counts[4][5];  // white pawns, black pawns, white rooks, black rooks, pieces
+    for (int i = 0; i < count; ++i) {
+        const int s = changes[i].square, c = s & 7;
+        int k = 0;
+        while (k < n && file[k] != c) ++k;
+        if (k == n) {
+            file[n++] = c;
+            counts[k][0] = pawns[White][c], counts[k][1] = pawns[Black][c];
+            counts[k][2] = rooks[White][c], counts[k][3] = rooks[Black][c], counts[k][4] = pieces[c];
+        }
+        for (int side = 0; side < 2; ++side) {
+            const PieceCode p = side ? changes[i].now : changes[i].was;
+            if (p == EmptySquare) continue;
+            const int by = side ? 1 : -1, colour = p & 1;
+            sum += by * tables.base[p][s];
+            counts[k][4] += by;
+            if (p >> 1 == Pawn) {
+                counts[k][colour] += by;
+                continue;
+            }
+            if (p >> 1 == Rook) counts[k][2 + colour] += by;
+            const int toKingNow = by * tables.distance[kingSquare[1 - colour]][s];
+            sum += colour == White ? -toKingNow : toKingNow;
+        }
+    }
+    for (int k = 0; k < n; ++k)
+        sum += fileTermOf(counts[k][0], counts[k][1], counts[k][2], counts[k][3], counts[k][4]) - fileTerms[file[k]];
+    return sideToMove == White ? sum : -sum;
 }
 
 // Every rook, knight, bishop and queen loses a point per step to the enemy king: when a king's

@@ -6,6 +6,12 @@
 
 #include "../rules/board.h"
 
+// What a move does to one square: its content before and after.
+struct SquareChange {
+    int8_t square;
+    PieceCode was, now;
+};
+
 struct EvaluationTerms {
     int32_t base = 0;            // pawns, piece values and knight placement, from White's view
     int32_t files = 0;           // the file terms (doubled and single pawns, lone rooks), summed
@@ -40,6 +46,10 @@ struct EvaluationTerms {
         const int32_t sum = base + files - toKing[White] + toKing[Black];
         return sideToMove == White ? sum : -sum;
     }
+    // The score the position would have after the changes, for its side to move then, leaving these
+    // terms as they are: what a leaf needs of its parent's terms. The terms must be known() and
+    // settled, and no king may come or go.
+    int32_t scoreAfter(const SquareChange* changes, int count, int sideToMove) const;
 
 private:
     // Sums the other colour's distances to this colour's king square again.

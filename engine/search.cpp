@@ -6,6 +6,7 @@
 // number of candidates, and a node given a first move list them all beforehand.
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <vector>
 
 #include "../rules/game_end.h"
@@ -33,131 +34,310 @@ void showBestMove(const MoveInfo& move, int value) {
     showPanelText(BestMoveText, text);
 }
 
-// For every piece and origin, the destinations its geometry allows, in ascending order.
-struct Destinations {
-    uint8_t count[12][64];
-    uint8_t to[12][64][28];
+// A set of squares as two 32-bit halves, which 32-bit code handles as cheaply as 64-bit code.
+struct SquareSet {
+    uint32_t half[2] = {0, 0};
 
-    explicit Destinations(const MoveTable& table) {
-        for (int p = 0; p < 12; ++p)
-            for (int from = 0; from < 64; ++from) {
+    void add(int s) { half[s >> 5] |= 1u << (s & 31); }
+    void remove(int s) { half[s >> 5] &= ~(1u << (s & 31)); }
+    bool has(int s) const { return (half[s >> 5] >> (s & 31)) & 1; }
+    bool empty() const { return (half[0] | half[1]) == 0; }
+    int takeLowest() {
+        const int h = half[0] ? 0 : 1;
+        const int s = __builtin_ctz(half[h]);
+        half[h] &= half[h] - 1;
+        return h * 32 + s;
+    }
+    int takeHighest() {
+        const int h = half[1] ? 1 : 0;
+        const int s = 31 - __builtin_clz(half[h]);
+        half[h] ^= 1u << s;
+        return h * 32 + s;
+    }
+    SquareSet operator|(const SquareSet& o) const { return SquareSet{{half[0] | o.half[0], half[1] | o.half[1]}}; }
+    SquareSet operator&(const SquareSet& o) const { return SquareSet{{half[0] & o.half[0], half[1] & o.half[1]}}; }
+    SquareSet operator~() const { return SquareSet{{~half[0], ~half[1]}}; }
+};
+
+// What the move table allows a piece on a square, sorted by what the rule checker would demand of
+// each destination, so that the walk answers most of them from the board at once:
+// - jumps (knights, kings): legal unless an own piece stands there;
+// - rays (rooks, bishops, queens): every square up to and including the first occupied one, unless
+//   that one holds an own piece;
+// - a pawn's single steps onto an empty square, its double steps when both squares are empty, its
+//   diagonal steps onto an enemy piece;
+// - everything else goes to the rule checker: castling, a diagonal pawn step onto an empty square
+//   (en passant), and whatever a table might hold beyond the usual geometry.
+struct PieceMoves {
+    SquareSet jumps, pushes, doubleSteps, captures, passant, asked;
+    uint8_t rays = 0;  // directions, as indices into Geometry::ray
+};
+
+struct Geometry {
+    PieceMoves moves[12][64];
+    uint8_t ray[64][8][7];  // the squares from a square outwards to the edge, per direction
+    uint8_t rayLength[64][8];
+
+    explicit Geometry(const MoveTable& table) {
+        static const int rowStep[8] = {1, 1, 0, -1, -1, -1, 0, 1}, colStep[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+        for (int from = 0; from < 64; ++from)
+            for (int d = 0; d < 8; ++d) {
                 int n = 0;
-                for (int t = 0; t < 64; ++t)
-                    if (table.flags[p][from][t]) to[p][from][n++] = static_cast<uint8_t>(t);
-                count[p][from] = static_cast<uint8_t>(n);
+                for (int r = from / 8 + rowStep[d], c = from % 8 + colStep[d]; r >= 0 && r < 8 && c >= 0 && c < 8;
+                     r += rowStep[d], c += colStep[d])
+                    ray[from][d][n++] = static_cast<uint8_t>(r * 8 + c);
+                rayLength[from][d] = static_cast<uint8_t>(n);
             }
+        for (int p = 0; p < 12; ++p)
+            for (int from = 0; from < 64; ++from) classify(table, p, from);
+    }
+
+    void classify(const MoveTable& table, int p, int from) {
+        PieceMoves& pm = moves[p][from];
+        const int kind = p >> 1;
+        const bool jumper = kind == Knight || kind == King, slider = kind == Rook || kind == Bishop || kind == Queen;
+        SquareSet lines;
+        for (int to = 0; to < 64; ++to) {
+            const uint8_t f = table.flags[p][from][to];
+            if (f == 0) continue;
+            const int rows = std::abs(to / 8 - from / 8), cols = std::abs(to % 8 - from % 8);
+            const bool pawn = kind == Pawn, diagonalStep = rows == 1 && cols == 1;
+            if (f == (MoveToEmpty | MoveToCapture) && (jumper || slider))
+                (jumper ? pm.jumps : lines).add(to);
+            else if (pawn && f == MoveToEmpty && cols == 0 && rows == 1)
+                pm.pushes.add(to);
+            else if (pawn && f == MoveToEmpty && cols == 0 && rows == 2)
+                pm.doubleSteps.add(to);
+            else if (pawn && f == MoveToCapture && diagonalStep)
+                pm.captures.add(to);
+            else if (pawn && f == (MoveToCapture | EnPassantCandidate) && diagonalStep)
+                pm.captures.add(to), pm.passant.add(to);
+            else
+                pm.asked.add(to);
+        }
+        // A direction is walked when the table allows its whole ray; what is left of the lines
+        // goes to the checker, which tests their paths itself.
+        for (int d = 0; d < 8; ++d) {
+            const int n = rayLength[from][d];
+            bool whole = n > 0;
+            for (int i = 0; i < n; ++i) whole = whole && lines.has(ray[from][d][i]);
+            if (!whole) continue;
+            pm.rays |= static_cast<uint8_t>(1u << d);
+            for (int i = 0; i < n; ++i) lines.remove(ray[from][d][i]);
+        }
+        pm.asked = pm.asked | lines;
     }
 };
 
-// A position on the search stack, with its table keys kept up to date move by move.
+// The table keys of a piece on a square, with a row of zeros for the empty square.
+struct SquareKeys {
+    int32_t index, key;
+};
+
+// A position on the search stack, with its occupied squares, table keys and evaluation terms kept up
+// to date move by move.
 struct Frame {
     Board board;
+    SquareSet occupied[2];  // by colour
     int32_t index;
     int32_t key;
     EvaluationTerms terms;
+};
+
+// A candidate move and what it does: the squares it changes (exactly those makeMove changes) and
+// the table keys of the position it leads to.
+struct Candidate {
+    MoveInfo move;
+    SquareChange changes[4];
+    int count;
+    bool kings;  // a king comes or goes
+    int32_t index;
+    int32_t key;
 };
 
 struct Search {
     const Engine& engine;
     const MoveTable& table;
     TranspositionTable& tt;
-    const Destinations& destinations;
+    const Geometry& geometry;
+    SquareKeys keys[13][64];
 
     MoveInfo node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal);
-    void makeChild(const Frame& parent, const MoveInfo& move, Frame& child) const;
-    void prepareChild(const Frame& parent, const MoveInfo& move, Frame& child) const {
-        makeChild(parent, move, child);
-        __builtin_prefetch(&tt.entries[child.index]);
-    }
+    void describe(const Frame& f, Candidate& c) const;
+    void makeChild(const Frame& parent, const Candidate& c, Frame& child) const;
+    int32_t leafValue(const Frame& parent, const Candidate& c) const;
 };
 
-// The keys change only on the squares a move touches: origin, destination, the pawn taken en
-// passant and the castling rook's two squares.
-void Search::makeChild(const Frame& parent, const MoveInfo& m, Frame& child) const {
+// The squares makeMove changes: origin and destination, the pawn taken en passant, the castling
+// rook's two squares. The conditions are makeMove's own, so that the keys and terms follow it.
+void Search::describe(const Frame& f, Candidate& c) const {
+    const Board& b = f.board;
+    const MoveInfo& m = c.move;
+    const int from = m.fromRow * 8 + m.fromCol, to = m.toRow * 8 + m.toCol;
+    const PieceCode piece = b.squares[from];
+    int n = 0;
+    const bool whiteTakes = piece == 0 && m.toRow == 5, blackTakes = piece == 1 && m.toRow == 2;
+    if (whiteTakes || blackTakes) {
+        const int x = (whiteTakes ? 4 : 3) * 8 + m.toCol;
+        const MoveInfo& last = b.lastMove;
+        if (b.squares[x] == (whiteTakes ? 1 : 0) && last.fromCol == m.toCol && last.toCol == m.toCol &&
+            last.toRow == m.fromRow && last.fromRow == (whiteTakes ? 6 : 1))
+            c.changes[n++] = SquareChange{static_cast<int8_t>(x), b.squares[x], EmptySquare};
+    }
+    const PieceCode arriving = m.promotion != NoPromotion && promotesPawn(piece, m) ? m.promotion : piece;
+    c.changes[n++] = SquareChange{static_cast<int8_t>(from), piece, EmptySquare};
+    c.changes[n++] = SquareChange{static_cast<int8_t>(to), b.squares[to], arriving};
+    c.kings = (piece >> 1) == King || (b.squares[to] >> 1) == King;
+    if (m.fromCol == 4 && ((m.fromRow == 0 && piece == 10) || (m.fromRow == 7 && piece == 11)) &&
+        (m.toCol == 2 || m.toCol == 6)) {
+        const int row = m.fromRow * 8;
+        const int beside = row + (m.toCol == 2 ? 3 : 5), corner = row + (m.toCol == 2 ? 0 : 7);
+        c.changes[n++] = SquareChange{static_cast<int8_t>(beside), b.squares[beside], static_cast<PieceCode>(piece - 8)};
+        c.changes[n++] = SquareChange{static_cast<int8_t>(corner), b.squares[corner], EmptySquare};
+    }
+    c.count = n;
+    int32_t index = f.index, key = f.key;
+    for (int i = 0; i < n; ++i) {
+        const SquareKeys& was = keys[c.changes[i].was][c.changes[i].square];
+        const SquareKeys& now = keys[c.changes[i].now][c.changes[i].square];
+        index ^= was.index ^ now.index;
+        key ^= was.key ^ now.key;
+    }
+    c.index = index;
+    c.key = key;
+}
+
+void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) const {
     child.board = parent.board;
     Board& b = child.board;
-    makeMove(b, m);
+    makeMove(b, c.move);
     b.switchSide();
-    b.lastMove = m;
+    b.lastMove = c.move;
 
-    const int from = m.fromRow * 8 + m.fromCol;
-    const PieceCode piece = parent.board.squares[from];
-    int touched[5] = {from, m.toRow * 8 + m.toCol};
-    int n = 2;
-    if ((piece == 0 || piece == 1) && m.fromCol != m.toCol) touched[n++] = m.fromRow * 8 + m.toCol;
-    if ((piece == 10 || piece == 11) && m.fromCol == 4 && (m.toCol == 2 || m.toCol == 6)) {
-        touched[n++] = m.fromRow * 8 + (m.toCol == 2 ? 0 : 7);
-        touched[n++] = m.fromRow * 8 + (m.toCol == 2 ? 3 : 5);
-    }
-    int32_t index = parent.index, key = parent.key;
+    child.occupied[0] = parent.occupied[0];
+    child.occupied[1] = parent.occupied[1];
     child.terms = parent.terms;
-    for (int i = 0; i < n; ++i) {
-        const int s = touched[i];
-        const PieceCode was = parent.board.squares[s], now = b.squares[s];
-        if (was == now) continue;
-        if (was != EmptySquare) {
-            index ^= tt.indexKeys[was][s], key ^= tt.checkKeys[was][s];
-            child.terms.remove(was, s);
+    for (int i = 0; i < c.count; ++i) {
+        const SquareChange& ch = c.changes[i];
+        if (ch.was != EmptySquare) {
+            child.occupied[ch.was & 1].remove(ch.square);
+            child.terms.remove(ch.was, ch.square);
         }
-        if (now != EmptySquare) {
-            index ^= tt.indexKeys[now][s], key ^= tt.checkKeys[now][s];
-            child.terms.add(now, s);
+        if (ch.now != EmptySquare) {
+            child.occupied[ch.now & 1].add(ch.square);
+            child.terms.add(ch.now, ch.square);
         }
     }
     child.terms.settle();
-    child.index = index;
-    child.key = key;
-    assert(index == tt.indexOf(b) && key == tt.checkKeyOf(b));
+    child.index = c.index;
+    child.key = c.key;
+    assert(c.index == tt.indexOf(b) && c.key == tt.checkKeyOf(b));
+#ifndef NDEBUG
+    PieceCode expected[64];
+    std::copy(parent.board.squares, parent.board.squares + 64, expected);
+    for (int i = 0; i < c.count; ++i) expected[c.changes[i].square] = c.changes[i].now;
+    assert(std::equal(expected, expected + 64, b.squares));
+#endif
 }
 
-// The candidates of a position in chain order, made one at a time.
+// The value a leaf child returns to its parent, as node() would find it at depth 0: the table's
+// answer when its move passes the checker, otherwise the evaluation. The child's board is made
+// only when the table might answer or the running terms cannot score it.
+int32_t Search::leafValue(const Frame& f, const Candidate& c) const {
+    const Board& b = f.board;
+    const int32_t side = b.sideToMove == White ? Black : White;
+    const TableEntry& e = tt.entries[c.index];
+    const bool probe = e.valid == 1 && e.side == side && e.key == c.key && e.depth >= 0 && e.move.onBoard();
+    if (!probe && !c.kings && f.terms.known()) {
+        const int32_t value = f.terms.scoreAfter(c.changes, c.count, side);
+#ifndef NDEBUG
+        Frame child;
+        makeChild(f, c, child);
+        assert(value == engine.evaluate(child.board));
+#endif
+        return value;
+    }
+    Frame child;
+    makeChild(f, c, child);
+    if (probe && checkMove(child.board, e.move, table, true, false) == Legal) return e.move.value;
+    const int32_t value = child.terms.known() ? child.terms.score(side) : engine.evaluate(child.board);
+    assert(value == engine.evaluate(child.board));
+    return value;
+}
+
+// The candidates of a position in chain order, made one at a time: own pieces from the highest
+// square down for White and from the lowest up for Black, each piece's legal destinations in the
+// same direction, found all at once when the walk reaches the piece.
 struct CandidateWalk {
-    const Board& b;
+    const Frame& f;
+    const Geometry& g;
     const MoveTable& table;
-    const Destinations& d;
+    const int side;
     const bool white;
-    int origin;       // counts 0..63 along the walk
-    int dest = -1;    // position in the origin's destination list, -1 before it starts
+    SquareSet origins;  // own pieces not reached yet
+    SquareSet targets;  // the current piece's legal destinations not taken yet
+    int from = 0;
     int promotion = -1;  // the next promotion piece kind, -1 when not promoting
     MoveInfo pending;
 
-    CandidateWalk(const Board& board, const MoveTable& t, const Destinations& dests)
-        : b(board), table(t), d(dests), white(board.sideToMove == White), origin(0) {}
+    CandidateWalk(const Frame& frame, const Geometry& geometry, const MoveTable& t)
+        : f(frame), g(geometry), table(t), side(frame.board.sideToMove), white(side == White),
+          origins(frame.occupied[side & 1]) {
+        if (side != White && side != Black) origins = SquareSet();
+    }
+
+    // The destinations checkMoveBetween accepts for the piece on from (own side, no king safety).
+    SquareSet legalTargets(int from) const {
+        const Board& b = f.board;
+        const PieceMoves& pm = g.moves[b.squares[from]][from];
+        const SquareSet own = f.occupied[side], enemy = f.occupied[1 - side], empty = ~(own | enemy);
+        SquareSet t = (pm.jumps & ~own) | (pm.pushes & empty) | (pm.captures & enemy);
+        for (SquareSet s = pm.doubleSteps & empty; !s.empty();) {
+            const int to = s.takeLowest();
+            if (b.squares[(from + to) / 2] == EmptySquare) t.add(to);
+        }
+        for (unsigned dirs = pm.rays; dirs; dirs &= dirs - 1) {
+            const int d = __builtin_ctz(dirs);
+            const uint8_t* ray = g.ray[from][d];
+            for (int i = 0, n = g.rayLength[from][d]; i < n; ++i) {
+                const int s = ray[i];
+                const PieceCode q = b.squares[s];
+                if (q != EmptySquare) {
+                    if ((q & 1) != side) t.add(s);
+                    break;
+                }
+                t.add(s);
+            }
+        }
+        for (SquareSet s = (pm.asked & ~own) | (pm.passant & empty); !s.empty();) {
+            const int to = s.takeLowest();
+            if (checkMoveBetween(b, from, to, table, true, false) == Legal) t.add(to);
+        }
+        return t;
+    }
 
     bool next(MoveInfo& m) {
         if (promotion >= Rook) {
             m = pending;
-            m.promotion = pieceCode(promotion--, white ? White : Black);
+            m.promotion = pieceCode(promotion--, side);
             if (promotion < Rook) promotion = -1;
             return true;
         }
-        for (; origin < 64; ++origin) {
-            const int from = white ? 63 - origin : origin;
-            const PieceCode piece = b.squares[from];
-            if (pieceSide(piece) != b.sideToMove) continue;
-            const int n = d.count[piece][from];
-            if (dest < 0) dest = 0;
-            while (dest < n) {
-                const int k = white ? n - 1 - dest : dest;
-                ++dest;
-                const int to = d.to[piece][from][k];
-                // A move onto an own piece is always refused; that is the commonest case.
-                if (pieceSide(b.squares[to]) == b.sideToMove) continue;
-                if (checkMoveBetween(b, from, to, table, true, false) != Legal) continue;
-                const MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
-                if (promotesPawn(piece, move)) {
-                    pending = move;
-                    m = move;
-                    m.promotion = pieceCode(Queen, piece);
-                    promotion = Bishop;  // then knight and rook
-                    return true;
-                }
-                m = move;
-                return true;
-            }
-            dest = -1;
+        while (targets.empty()) {
+            if (origins.empty()) return false;
+            from = white ? origins.takeHighest() : origins.takeLowest();
+            targets = legalTargets(from);
         }
-        return false;
+        const int to = white ? targets.takeHighest() : targets.takeLowest();
+        const MoveInfo move(from >> 3, from & 7, to >> 3, to & 7, NoPromotion, 0);
+        const PieceCode piece = f.board.squares[from];
+        m = move;
+        if (promotesPawn(piece, move)) {
+            pending = move;
+            m.promotion = pieceCode(Queen, piece);
+            promotion = Bishop;  // then knight and rook
+        }
+        return true;
     }
 };
 
@@ -189,7 +369,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
 
     // The root and a node given a first move know all their candidates beforehand.
     std::vector<MoveInfo> listed;
-    CandidateWalk walk(b, table, destinations);
+    CandidateWalk walk(f, geometry, table);
     const bool listAll = isRoot || firstMove;
     if (listAll) {
         for (MoveInfo m; walk.next(m);) listed.push_back(m);
@@ -212,23 +392,26 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
         m = listed[at++];
         return true;
     };
-    // Candidates are made a few steps ahead, so that their table entries are on their way into
+    // Candidates are found a few steps ahead, so that their table entries are on their way into
     // the cache while earlier ones are searched: most candidates are leaves, and the table probe
     // is their costliest step.
-    const int ring = 3;
-    Frame frames[ring];
-    MoveInfo moves[ring];
-    int made = 0, used = 0;
+    const int ring = 4;
+    Candidate ahead[ring];
+    int found = 0, used = 0;
     auto refill = [&] {
-        while (made - used < ring && nextCandidate(moves[made % ring])) {
-            prepareChild(f, moves[made % ring], frames[made % ring]);
-            ++made;
+        while (found - used < ring && nextCandidate(ahead[found % ring].move)) {
+            Candidate& c = ahead[found % ring];
+            describe(f, c);
+            __builtin_prefetch(&tt.entries[c.index].side);
+            __builtin_prefetch(&tt.entries[c.index].key);
+            ++found;
         }
     };
     refill();
-    while (used < made && best.value < beta) {
-        const MoveInfo& m = moves[used % ring];
-        const Frame& child = frames[used % ring];
+    Frame child;
+    while (used < found && best.value < beta) {
+        const Candidate& c = ahead[used % ring];
+        const MoveInfo& m = c.move;
 
         ++nodeCount;
         ++moveNo;
@@ -241,8 +424,13 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
 
         alpha = std::max(alpha, best.value);
         bool childLegal = true;
-        const MoveInfo r = node(child, depth - 1, -beta, -alpha, nullptr, childLegal);
-        const int v = -r.value;
+        int v;
+        if (depth == 1) {
+            v = -leafValue(f, c);
+        } else {
+            makeChild(f, c, child);
+            v = -node(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
+        }
         if (childLegal) {
             if (!anyLegal) firstLegal = withValue(m, v);
             anyLegal = true;
@@ -274,16 +462,22 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
 
 MoveInfo Engine::search(PositionNode* node, const MoveTable& table, TranspositionTable& tt, int depth, int alpha,
                         int beta, const MoveInfo* firstMove) const {
-    Destinations* destinations = new Destinations(table);
-    Search s{*this, table, tt, *destinations};
+    Geometry* geometry = new Geometry(table);
+    Search* s = new Search{*this, table, tt, *geometry, {}};
+    for (int p = 0; p < 13; ++p)
+        for (int sq = 0; sq < 64; ++sq)
+            s->keys[p][sq] = p == EmptySquare ? SquareKeys{0, 0} : SquareKeys{tt.indexKeys[p][sq], tt.checkKeys[p][sq]};
     Frame root;
     root.board = *node->board;
+    for (int sq = 0; sq < 64; ++sq)
+        if (pieceSide(root.board.squares[sq]) < 2) root.occupied[root.board.squares[sq] & 1].add(sq);
     root.index = tt.indexOf(root.board);
     root.key = tt.checkKeyOf(root.board);
     root.terms = EvaluationTerms(root.board);
     bool legal = true;
-    const MoveInfo result = s.node(root, depth, alpha, beta, firstMove, legal);
+    const MoveInfo result = s->node(root, depth, alpha, beta, firstMove, legal);
     if (!legal) node->legal = 0;
-    delete destinations;
+    delete s;
+    delete geometry;
     return result;
 }
