@@ -10,47 +10,58 @@ int distance(int a, int b) { return a > b ? a - b : b - a; }
 int kingRow(int square) { return square == 64 ? 0 : square / 8; }
 int kingCol(int square) { return square == 64 ? -1 : square % 8; }
 
-// What a piece on a square adds to the base sum, from White's view, and the distance between a
-// king's square (64: missing) and any square.
+// What a piece on a square adds to the base sum, from White's view; the distance between a king's
+// square (64: missing) and any square; a file's terms by its packed counts; and what a piece adds
+// to its file's packed counts. Row 12 stands for the empty square and adds nothing.
 struct Tables {
-    int16_t base[12][64];
+    int16_t base[13][64];
+    // base plus the distance term of a rook, knight, bishop or queen, by the enemy king's square
+    int16_t weight[65][13][64];
     uint8_t distance[65][64];
-    int8_t pawnFile[9][9];  // a file's pawn terms by the number of white and of black pawns on it
+    int8_t pawnTerms[256];     // by white pawns + 16 x black pawns
+    int16_t rookTerms[4096];   // by white rooks + 16 x black rooks + 256 x pieces
+    uint32_t fileCount[13];
+    int8_t toKingSign[13];     // -1 for White's rooks, knights, bishops and queens, +1 for Black's
 
     Tables() {
         static const int values[6] = {0, 512, 310, 308, 914, 0};
-        for (int p = 0; p < 12; ++p)
+        for (int p = 0; p < 13; ++p)
             for (int s = 0; s < 64; ++s) {
                 const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
-                int v = values[p / 2];
+                int v = p == EmptySquare ? 0 : values[p / 2];
                 if (p == 0) v = 100 + 2 * r;
                 if (p == 1) v = 100 + 2 * (7 - r);
                 // Knights away from the sixteen centre squares.
                 if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
                 base[p][s] = static_cast<int16_t>(sign * v);
             }
-        for (int w = 0; w <= 8; ++w)
-            for (int b = 0; b <= 8; ++b) {
+        for (int w = 0; w < 16; ++w)
+            for (int b = 0; b < 16; ++b) {
                 // Doubled pawns, and a single pawn facing no pawn.
                 int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
                 if (w == 1 && b == 0) t += 30;
                 if (b == 1 && w == 0) t -= 30;
-                pawnFile[w][b] = static_cast<int8_t>(t);
+                pawnTerms[w + 16 * b] = static_cast<int8_t>(t);
+                // Rooks alone on a file; the two sides' weights differ.
+                for (int all = 0; all < 16; ++all)
+                    rookTerms[w + 16 * b + 256 * all] =
+                        static_cast<int16_t>((w > 0 && all == w ? 50 * w : 0) - (b > 0 && all == b ? 30 * b : 0));
             }
+        for (int p = 0; p < 13; ++p) {
+            fileCount[p] = p == EmptySquare ? 0 : (p < 4 ? 1u << (4 * p) : 0) + (1u << 16);
+            toKingSign[p] = static_cast<int8_t>(p < 2 || p > 9 ? 0 : p % 2 == White ? -1 : 1);
+        }
         for (int k = 0; k <= 64; ++k)
-            for (int s = 0; s < 64; ++s)
+            for (int s = 0; s < 64; ++s) {
                 distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
+                for (int p = 0; p < 13; ++p)
+                    weight[k][p][s] = static_cast<int16_t>(base[p][s] + toKingSign[p] * distance[k][s]);
+            }
     }
 };
 const Tables tables;
 
-// A file's terms from its counts: doubled and single pawns, and lone rooks (the sides' weights differ).
-int32_t fileTermOf(int whitePawns, int blackPawns, int whiteRooks, int blackRooks, int pieces) {
-    int32_t t = tables.pawnFile[whitePawns][blackPawns];
-    if (whiteRooks > 0 && pieces == whiteRooks) t += 50 * whiteRooks;
-    if (blackRooks > 0 && pieces == blackRooks) t -= 30 * blackRooks;
-    return t;
-}
+int32_t fileTermOf(uint32_t counts) { return tables.pawnTerms[counts & 0xff] + tables.rookTerms[(counts >> 8) & 0xfff]; }
 
 }  // namespace
 
@@ -64,7 +75,7 @@ void EvaluationTerms::settle() {
     for (; staleFiles; staleFiles &= static_cast<uint8_t>(staleFiles - 1)) {
         const int c = __builtin_ctz(staleFiles);
         files -= fileTerms[c];
-        fileTerms[c] = static_cast<int16_t>(fileTerm(c));
+        fileTerms[c] = static_cast<int16_t>(fileTermOf(fileCounts[c]));
         files += fileTerms[c];
     }
     if (staleKings & 1) kingMoved(White);
@@ -72,62 +83,71 @@ void EvaluationTerms::settle() {
     staleKings = 0;
 }
 
-int32_t EvaluationTerms::fileTerm(int c) const {
-    return fileTermOf(pawns[White][c], pawns[Black][c], rooks[White][c], rooks[Black][c], pieces[c]);
-}
-
 int32_t EvaluationTerms::scoreAfter(const SquareChange* changes, int count, int sideToMove) const {
     int32_t sum = base + files - toKing[White] + toKing[Black];
-    // The counts of the files the move touches (at most three), as the move leaves them.
+    // The packed counts of the files the move touches, as the move leaves them.
+    uint32_t counts[4];
     int file[4], n = 0;
-    int8_t counts[4][5];  // white pawns, black pawns, white rooks, black rooks, pieces
     for (int i = 0; i < count; ++i) {
         const int s = changes[i].square, c = s & 7;
+        const PieceCode was = changes[i].was, now = changes[i].now;
+        sum += tables.weight[kingSquare[1 - (now & 1)]][now][s] - tables.weight[kingSquare[1 - (was & 1)]][was][s];
         int k = 0;
         while (k < n && file[k] != c) ++k;
-        if (k == n) {
-            file[n++] = c;
-            counts[k][0] = pawns[White][c], counts[k][1] = pawns[Black][c];
-            counts[k][2] = rooks[White][c], counts[k][3] = rooks[Black][c], counts[k][4] = pieces[c];
-        }
-        for (int side = 0; side < 2; ++side) {
-            const PieceCode p = side ? changes[i].now : changes[i].was;
-            if (p == EmptySquare) continue;
-            const int by = side ? 1 : -1, colour = p & 1;
-            sum += by * tables.base[p][s];
-            counts[k][4] += by;
-            if (p >> 1 == Pawn) {
-                counts[k][colour] += by;
-                continue;
-            }
-            if (p >> 1 == Rook) counts[k][2 + colour] += by;
-            const int toKingNow = by * tables.distance[kingSquare[1 - colour]][s];
-            sum += colour == White ? -toKingNow : toKingNow;
-        }
+        if (k == n) file[n] = c, counts[n++] = fileCounts[c];
+        counts[k] += tables.fileCount[now] - tables.fileCount[was];
     }
-    for (int k = 0; k < n; ++k)
-        sum += fileTermOf(counts[k][0], counts[k][1], counts[k][2], counts[k][3], counts[k][4]) - fileTerms[file[k]];
+    for (int k = 0; k < n; ++k) sum += fileTermOf(counts[k]) - fileTerms[file[k]];
+    return sideToMove == White ? sum : -sum;
+}
+
+int32_t EvaluationTerms::scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
+                                        int sideToMove) const {
+    const int colour = piece & 1;
+    const int16_t(*mine)[64] = tables.weight[kingSquare[1 - colour]];
+    const int16_t(*theirs)[64] = tables.weight[kingSquare[colour]];
+    int32_t sum = base + files - toKing[White] + toKing[Black];
+    if (piece >> 1 == King) {
+        // The other colour's distances now run to the king's new square, where the piece it takes
+        // stood: that piece's distance was counted and is now 0, so only its base value goes.
+        const int enemy = 1 - colour;
+        const int32_t before = toKing[enemy], after = distancesTo(enemy, to);
+        sum += enemy == White ? before - after : after - before;
+        sum -= tables.base[captured][to];
+    } else {
+        sum += mine[arriving][to] - mine[piece][from] - theirs[captured][to];
+    }
+    const int fromFile = from & 7, toFile = to & 7;
+    const uint32_t left = fileCounts[fromFile] - tables.fileCount[piece];
+    const uint32_t entered = tables.fileCount[arriving] - tables.fileCount[captured];
+    if (fromFile == toFile) {
+        sum += fileTermOf(left + entered) - fileTerms[fromFile];
+    } else {
+        sum += fileTermOf(left) - fileTerms[fromFile];
+        sum += fileTermOf(fileCounts[toFile] + entered) - fileTerms[toFile];
+    }
     return sideToMove == White ? sum : -sum;
 }
 
 // Every rook, knight, bishop and queen loses a point per step to the enemy king: when a king's
 // square changes, the other colour's distances are summed again from its row and column counts.
-void EvaluationTerms::kingMoved(int colour) {
-    const int enemy = 1 - colour;
-    const int r = kingRow(kingSquare[colour]), c = kingCol(kingSquare[colour]);
+void EvaluationTerms::kingMoved(int colour) { toKing[1 - colour] = distancesTo(1 - colour, kingSquare[colour]); }
+
+int32_t EvaluationTerms::distancesTo(int colour, int square) const {
+    const int r = kingRow(square), c = kingCol(square);
     int32_t sum = 0;
-    for (int i = 0; i < 8; ++i) sum += rowCount[enemy][i] * distance(i, r) + colCount[enemy][i] * distance(i, c);
-    toKing[enemy] = sum;
+    for (int i = 0; i < 8; ++i) sum += rowCount[colour][i] * distance(i, r) + colCount[colour][i] * distance(i, c);
+    return sum;
 }
 
 void EvaluationTerms::change(PieceCode p, int s, int by) {
     const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
     const unsigned colour = static_cast<unsigned>(p) & 1;
     staleFiles |= static_cast<uint8_t>(1u << c);
-    pieces[c] += by;
+    fileCounts[c] += by * tables.fileCount[p];
     base += by * tables.base[p][s];
     switch (p >> 1) {
-        case Pawn: pawns[colour][c] += by; break;
+        case Pawn: break;
         case King:
             kings[colour] += by;
             if (by < 0 && kings[colour] == 1) kingLost = true;
@@ -135,7 +155,6 @@ void EvaluationTerms::change(PieceCode p, int s, int by) {
             staleKings |= static_cast<uint8_t>(1u << colour);
             break;
         default:
-            if (p >> 1 == Rook) rooks[colour][c] += by;
             rowCount[colour][r] += by;
             colCount[colour][c] += by;
             toKing[colour] += by * tables.distance[kingSquare[1 - colour]][s];

@@ -18,9 +18,8 @@ struct EvaluationTerms {
     int16_t fileTerms[8] = {};   // each file's part of that sum
     int32_t toKing[2] = {};      // distances of one colour's rooks, knights, bishops and queens
                                  // to the other colour's king
-    int8_t pawns[2][8] = {};     // per colour and file
-    int8_t rooks[2][8] = {};
-    int8_t pieces[8] = {};       // every piece, kings and pawns included, per file
+    uint32_t fileCounts[8] = {}; // per file, four bits each from the lowest: white pawns, black
+                                 // pawns, white rooks, black rooks, all pieces (kings and pawns too)
     int8_t rowCount[2][8] = {};  // rooks, knights, bishops and queens per colour and row,
     int8_t colCount[2][8] = {};  // and per colour and column
     int8_t kings[2] = {};        // number of kings per colour
@@ -50,10 +49,15 @@ struct EvaluationTerms {
     // terms as they are: what a leaf needs of its parent's terms. The terms must be known() and
     // settled, and no king may come or go.
     int32_t scoreAfter(const SquareChange* changes, int count, int sideToMove) const;
+    // The same for a plain move or capture: piece leaves from, arriving (piece, or what a pawn
+    // becomes) replaces captured (or the empty square) on to. The piece may be a king, captured not.
+    int32_t scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
+                           int sideToMove) const;
 
 private:
     // Sums the other colour's distances to this colour's king square again.
     void kingMoved(int colour);
+    // The distances of a colour's rooks, knights, bishops and queens to a square (64: none).
+    int32_t distancesTo(int colour, int square) const;
     void change(PieceCode piece, int square, int by);
-    int32_t fileTerm(int file) const;
 };

@@ -69,8 +69,12 @@ struct SquareSet {
 // - everything else goes to the rule checker: castling, a diagonal pawn step onto an empty square
 //   (en passant), and whatever a table might hold beyond the usual geometry.
 struct PieceMoves {
-    SquareSet jumps, pushes, doubleSteps, captures, passant, asked;
-    uint8_t rays = 0;  // directions, as indices into Geometry::ray
+    enum Part : uint8_t { Jumps = 1, Rays = 2, PawnSteps = 4, Asked = 8 };
+    uint8_t parts = 0;  // which of the sets below hold anything
+    uint8_t rays = 0;   // directions, as indices into Geometry::ray
+    SquareSet jumps;
+    SquareSet pushes, doubleSteps, captures;
+    SquareSet passant, asked;  // en passant squares are put to the checker only when empty
 };
 
 struct Geometry {
@@ -126,6 +130,9 @@ struct Geometry {
             for (int i = 0; i < n; ++i) lines.remove(ray[from][d][i]);
         }
         pm.asked = pm.asked | lines;
+        pm.parts = static_cast<uint8_t>((pm.jumps.empty() ? 0 : PieceMoves::Jumps) | (pm.rays ? PieceMoves::Rays : 0) |
+                                        ((pm.pushes | pm.doubleSteps | pm.captures).empty() ? 0 : PieceMoves::PawnSteps) |
+                                        ((pm.passant | pm.asked).empty() ? 0 : PieceMoves::Asked));
     }
 };
 
@@ -144,15 +151,17 @@ struct Frame {
     EvaluationTerms terms;
 };
 
-// A candidate move and what it does: the squares it changes (exactly those makeMove changes) and
-// the table keys of the position it leads to.
+// A candidate move, what it does to the board and the table keys of the position it leads to.
 struct Candidate {
-    MoveInfo move;
-    SquareChange changes[4];
-    int count;
-    bool kings;  // a king comes or goes
+    uint8_t from, to;
+    PieceCode promotion;
+    PieceCode piece, captured, arriving;  // on the origin, on the destination, arriving there
+    uint8_t count;                        // squares changed: 2, 3 (en passant) or 4 (castling)
+    SquareChange changes[4];              // filled only when count is more than 2
     int32_t index;
     int32_t key;
+
+    MoveInfo move() const { return MoveInfo(from >> 3, from & 7, to >> 3, to & 7, promotion, 0); }
 };
 
 struct Search {
@@ -168,34 +177,51 @@ struct Search {
     int32_t leafValue(const Frame& parent, const Candidate& c) const;
 };
 
-// The squares makeMove changes: origin and destination, the pawn taken en passant, the castling
-// rook's two squares. The conditions are makeMove's own, so that the keys and terms follow it.
+// The squares makeMove changes: origin and destination, and, for the few moves that may do more,
+// the pawn taken en passant or the castling rook's two squares. The conditions are makeMove's own,
+// so that the keys and terms follow it.
 void Search::describe(const Frame& f, Candidate& c) const {
     const Board& b = f.board;
-    const MoveInfo& m = c.move;
-    const int from = m.fromRow * 8 + m.fromCol, to = m.toRow * 8 + m.toCol;
-    const PieceCode piece = b.squares[from];
-    int n = 0;
-    const bool whiteTakes = piece == 0 && m.toRow == 5, blackTakes = piece == 1 && m.toRow == 2;
-    if (whiteTakes || blackTakes) {
-        const int x = (whiteTakes ? 4 : 3) * 8 + m.toCol;
-        const MoveInfo& last = b.lastMove;
-        if (b.squares[x] == (whiteTakes ? 1 : 0) && last.fromCol == m.toCol && last.toCol == m.toCol &&
-            last.toRow == m.fromRow && last.fromRow == (whiteTakes ? 6 : 1))
-            c.changes[n++] = SquareChange{static_cast<int8_t>(x), b.squares[x], EmptySquare};
+    const int from = c.from, to = c.to;
+    const PieceCode piece = b.squares[from], captured = b.squares[to];
+    c.piece = piece;
+    c.captured = captured;
+    c.arriving = piece;
+    c.count = 2;
+    const bool pawnMayDoMore = (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
+    const bool kingMayCastle = (from == 4 && piece == 10) || (from == 60 && piece == 11);
+    if (!pawnMayDoMore && !kingMayCastle) {
+        const SquareKeys &left = keys[piece][from], &taken = keys[captured][to], &entered = keys[piece][to];
+        c.index = f.index ^ left.index ^ taken.index ^ entered.index;
+        c.key = f.key ^ left.key ^ taken.key ^ entered.key;
+        return;
     }
-    const PieceCode arriving = m.promotion != NoPromotion && promotesPawn(piece, m) ? m.promotion : piece;
+
+    int n = 0;
+    if (pawnMayDoMore) {
+        const int fromRow = from >> 3, toRow = to >> 3, toCol = to & 7;
+        const bool whiteTakes = piece == 0 && toRow == 5, blackTakes = piece == 1 && toRow == 2;
+        if (whiteTakes || blackTakes) {
+            const int x = (whiteTakes ? 4 : 3) * 8 + toCol;
+            const MoveInfo& last = b.lastMove;
+            if (b.squares[x] == (whiteTakes ? 1 : 0) && last.fromCol == toCol && last.toCol == toCol &&
+                last.toRow == fromRow && last.fromRow == (whiteTakes ? 6 : 1))
+                c.changes[n++] = SquareChange{static_cast<int8_t>(x), b.squares[x], EmptySquare};
+        }
+        if (c.promotion != NoPromotion && ((piece == 0 && fromRow == 6 && toRow == 7) ||
+                                           (piece == 1 && fromRow == 1 && toRow == 0)))
+            c.arriving = c.promotion;
+    }
     c.changes[n++] = SquareChange{static_cast<int8_t>(from), piece, EmptySquare};
-    c.changes[n++] = SquareChange{static_cast<int8_t>(to), b.squares[to], arriving};
-    c.kings = (piece >> 1) == King || (b.squares[to] >> 1) == King;
-    if (m.fromCol == 4 && ((m.fromRow == 0 && piece == 10) || (m.fromRow == 7 && piece == 11)) &&
-        (m.toCol == 2 || m.toCol == 6)) {
-        const int row = m.fromRow * 8;
-        const int beside = row + (m.toCol == 2 ? 3 : 5), corner = row + (m.toCol == 2 ? 0 : 7);
+    c.changes[n++] = SquareChange{static_cast<int8_t>(to), captured, c.arriving};
+    const int toCol = to & 7;
+    if (kingMayCastle && (toCol == 2 || toCol == 6)) {
+        const int row = from & ~7;
+        const int beside = row + (toCol == 2 ? 3 : 5), corner = row + (toCol == 2 ? 0 : 7);
         c.changes[n++] = SquareChange{static_cast<int8_t>(beside), b.squares[beside], static_cast<PieceCode>(piece - 8)};
         c.changes[n++] = SquareChange{static_cast<int8_t>(corner), b.squares[corner], EmptySquare};
     }
-    c.count = n;
+    c.count = static_cast<uint8_t>(n);
     int32_t index = f.index, key = f.key;
     for (int i = 0; i < n; ++i) {
         const SquareKeys& was = keys[c.changes[i].was][c.changes[i].square];
@@ -208,17 +234,21 @@ void Search::describe(const Frame& f, Candidate& c) const {
 }
 
 void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) const {
+    const MoveInfo m = c.move();
     child.board = parent.board;
     Board& b = child.board;
-    makeMove(b, c.move);
+    makeMove(b, m);
     b.switchSide();
-    b.lastMove = c.move;
+    b.lastMove = m;
 
+    const SquareChange plain[2] = {{static_cast<int8_t>(c.from), c.piece, EmptySquare},
+                                   {static_cast<int8_t>(c.to), c.captured, c.arriving}};
+    const SquareChange* changes = c.count == 2 ? plain : c.changes;
     child.occupied[0] = parent.occupied[0];
     child.occupied[1] = parent.occupied[1];
     child.terms = parent.terms;
     for (int i = 0; i < c.count; ++i) {
-        const SquareChange& ch = c.changes[i];
+        const SquareChange& ch = changes[i];
         if (ch.was != EmptySquare) {
             child.occupied[ch.was & 1].remove(ch.square);
             child.terms.remove(ch.was, ch.square);
@@ -235,7 +265,7 @@ void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) co
 #ifndef NDEBUG
     PieceCode expected[64];
     std::copy(parent.board.squares, parent.board.squares + 64, expected);
-    for (int i = 0; i < c.count; ++i) expected[c.changes[i].square] = c.changes[i].now;
+    for (int i = 0; i < c.count; ++i) expected[changes[i].square] = changes[i].now;
     assert(std::equal(expected, expected + 64, b.squares));
 #endif
 }
@@ -248,8 +278,11 @@ int32_t Search::leafValue(const Frame& f, const Candidate& c) const {
     const int32_t side = b.sideToMove == White ? Black : White;
     const TableEntry& e = tt.entries[c.index];
     const bool probe = e.valid == 1 && e.side == side && e.key == c.key && e.depth >= 0 && e.move.onBoard();
-    if (!probe && !c.kings && f.terms.known()) {
-        const int32_t value = f.terms.scoreAfter(c.changes, c.count, side);
+    const bool kingTaken = c.captured == 10 || c.captured == 11;
+    if (!probe && !kingTaken && f.terms.known() && (c.count == 2 || c.piece < 10)) {
+        const int32_t value = c.count == 2
+                                  ? f.terms.scoreAfterMove(c.from, c.to, c.piece, c.captured, c.arriving, side)
+                                  : f.terms.scoreAfter(c.changes, c.count, side);
 #ifndef NDEBUG
         Frame child;
         makeChild(f, c, child);
@@ -277,8 +310,12 @@ struct CandidateWalk {
     SquareSet origins;  // own pieces not reached yet
     SquareSet targets;  // the current piece's legal destinations not taken yet
     int from = 0;
+    int lastRow = -1;    // the row on which the current piece promotes, -1 for none
     int promotion = -1;  // the next promotion piece kind, -1 when not promoting
-    MoveInfo pending;
+    int promotingTo = 0;
+    std::vector<Candidate> list;  // when listed beforehand: the candidates, taken from at on
+    size_t at = 0;
+    bool listed = false;
 
     CandidateWalk(const Frame& frame, const Geometry& geometry, const MoveTable& t)
         : f(frame), g(geometry), table(t), side(frame.board.sideToMove), white(side == White),
@@ -290,36 +327,61 @@ struct CandidateWalk {
     SquareSet legalTargets(int from) const {
         const Board& b = f.board;
         const PieceMoves& pm = g.moves[b.squares[from]][from];
-        const SquareSet own = f.occupied[side], enemy = f.occupied[1 - side], empty = ~(own | enemy);
-        SquareSet t = (pm.jumps & ~own) | (pm.pushes & empty) | (pm.captures & enemy);
-        for (SquareSet s = pm.doubleSteps & empty; !s.empty();) {
-            const int to = s.takeLowest();
-            if (b.squares[(from + to) / 2] == EmptySquare) t.add(to);
-        }
-        for (unsigned dirs = pm.rays; dirs; dirs &= dirs - 1) {
-            const int d = __builtin_ctz(dirs);
-            const uint8_t* ray = g.ray[from][d];
-            for (int i = 0, n = g.rayLength[from][d]; i < n; ++i) {
-                const int s = ray[i];
-                const PieceCode q = b.squares[s];
-                if (q != EmptySquare) {
-                    if ((q & 1) != side) t.add(s);
-                    break;
+        const SquareSet own = f.occupied[side];
+        SquareSet t;
+        if (pm.parts & PieceMoves::Jumps) t = pm.jumps & ~own;
+        if (pm.parts & PieceMoves::Rays) {
+            for (unsigned dirs = pm.rays; dirs; dirs &= dirs - 1) {
+                const int d = __builtin_ctz(dirs);
+                const uint8_t* ray = g.ray[from][d];
+                for (int i = 0, n = g.rayLength[from][d]; i < n; ++i) {
+                    const int s = ray[i];
+                    const PieceCode q = b.squares[s];
+                    if (q != EmptySquare) {
+                        if ((q & 1) != side) t.add(s);
+                        break;
+                    }
+                    t.add(s);
                 }
-                t.add(s);
             }
         }
-        for (SquareSet s = (pm.asked & ~own) | (pm.passant & empty); !s.empty();) {
-            const int to = s.takeLowest();
-            if (checkMoveBetween(b, from, to, table, true, false) == Legal) t.add(to);
+        if (pm.parts & PieceMoves::PawnSteps) {
+            const SquareSet enemy = f.occupied[1 - side], empty = ~(own | enemy);
+            t = t | (pm.pushes & empty) | (pm.captures & enemy);
+            for (SquareSet s = pm.doubleSteps & empty; !s.empty();) {
+                const int to = s.takeLowest();
+                if (b.squares[(from + to) / 2] == EmptySquare) t.add(to);
+            }
+        }
+        if (pm.parts & PieceMoves::Asked) {
+            const SquareSet empty = ~(own | f.occupied[1 - side]);
+            for (SquareSet s = (pm.asked & ~own) | (pm.passant & empty); !s.empty();) {
+                const int to = s.takeLowest();
+                if (checkMoveBetween(b, from, to, table, true, false) == Legal) t.add(to);
+            }
         }
         return t;
     }
 
-    bool next(MoveInfo& m) {
+    // Lists every candidate beforehand; take() then hands them out in the list's order.
+    void listAll() {
+        for (Candidate c; next(c);) list.push_back(c);
+        listed = true;
+    }
+
+    bool take(Candidate& c) {
+        if (!listed) return next(c);
+        if (at == list.size()) return false;
+        c = list[at++];
+        return true;
+    }
+
+    // The next candidate's squares and promotion piece into c.
+    bool next(Candidate& c) {
         if (promotion >= Rook) {
-            m = pending;
-            m.promotion = pieceCode(promotion--, side);
+            c.from = static_cast<uint8_t>(from);
+            c.to = static_cast<uint8_t>(promotingTo);
+            c.promotion = pieceCode(promotion--, side);
             if (promotion < Rook) promotion = -1;
             return true;
         }
@@ -327,14 +389,16 @@ struct CandidateWalk {
             if (origins.empty()) return false;
             from = white ? origins.takeHighest() : origins.takeLowest();
             targets = legalTargets(from);
+            const PieceCode piece = f.board.squares[from];
+            lastRow = piece == 0 && from >> 3 == 6 ? 7 : piece == 1 && from >> 3 == 1 ? 0 : -1;
         }
         const int to = white ? targets.takeHighest() : targets.takeLowest();
-        const MoveInfo move(from >> 3, from & 7, to >> 3, to & 7, NoPromotion, 0);
-        const PieceCode piece = f.board.squares[from];
-        m = move;
-        if (promotesPawn(piece, move)) {
-            pending = move;
-            m.promotion = pieceCode(Queen, piece);
+        c.from = static_cast<uint8_t>(from);
+        c.to = static_cast<uint8_t>(to);
+        c.promotion = NoPromotion;
+        if (to >> 3 == lastRow) {
+            c.promotion = pieceCode(Queen, side);
+            promotingTo = to;
             promotion = Bishop;  // then knight and rook
         }
         return true;
@@ -368,56 +432,42 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     const int theirKings = f.terms.kings[theirKing % 2];
 
     // The root and a node given a first move know all their candidates beforehand.
-    std::vector<MoveInfo> listed;
     CandidateWalk walk(f, geometry, table);
-    const bool listAll = isRoot || firstMove;
-    if (listAll) {
-        for (MoveInfo m; walk.next(m);) listed.push_back(m);
+    if (isRoot || firstMove) {
+        walk.listAll();
+        std::vector<Candidate>& listed = walk.list;
         if (firstMove) {
             int found = -1;
             for (size_t i = 0; i < listed.size(); ++i)
-                if (listed[i].sameSquares(*firstMove)) found = static_cast<int>(i);
+                if (listed[i].move().sameSquares(*firstMove)) found = static_cast<int>(i);
             if (found > 0) std::rotate(listed.begin(), listed.begin() + found, listed.begin() + found + 1);
         }
     }
-    const int count = static_cast<int>(listed.size());
+    const int count = static_cast<int>(walk.list.size());
 
     bool anyLegal = false;
     int moveNo = 0;
     MoveInfo firstLegal;
-    size_t at = 0;
-    auto nextCandidate = [&](MoveInfo& m) {
-        if (!listAll) return walk.next(m);
-        if (at == listed.size()) return false;
-        m = listed[at++];
-        return true;
-    };
     // Candidates are found a few steps ahead, so that their table entries are on their way into
     // the cache while earlier ones are searched: most candidates are leaves, and the table probe
     // is their costliest step.
     const int ring = 4;
     Candidate ahead[ring];
-    int found = 0, used = 0;
-    auto refill = [&] {
-        while (found - used < ring && nextCandidate(ahead[found % ring].move)) {
-            Candidate& c = ahead[found % ring];
-            describe(f, c);
-            __builtin_prefetch(&tt.entries[c.index].side);
-            __builtin_prefetch(&tt.entries[c.index].key);
-            ++found;
-        }
-    };
-    refill();
+    int found = 0;
+    for (; found < ring && walk.take(ahead[found]); ++found) {
+        describe(f, ahead[found]);
+        __builtin_prefetch(&tt.entries[ahead[found].index].side);
+        __builtin_prefetch(&tt.entries[ahead[found].index].key);
+    }
     Frame child;
-    while (used < found && best.value < beta) {
+    for (int used = 0; used < found && best.value < beta; ++used) {
         const Candidate& c = ahead[used % ring];
-        const MoveInfo& m = c.move;
 
         ++nodeCount;
         ++moveNo;
         if (isRoot) showProgress(moveNo, count);
 
-        if (theirKings - (b.at(m.toRow, m.toCol) == theirKing) <= 0) {
+        if (theirKings - (c.captured == theirKing) <= 0) {
             legal = false;
             return best;
         }
@@ -432,15 +482,21 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
             v = -node(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
         }
         if (childLegal) {
-            if (!anyLegal) firstLegal = withValue(m, v);
+            if (!anyLegal) firstLegal = withValue(c.move(), v);
             anyLegal = true;
             if (v > best.value) {
-                best = withValue(m, v);
+                best = withValue(c.move(), v);
                 if (isRoot) showBestMove(best, v);
             }
         }
-        ++used;
-        refill();
+        // The slot just used takes the next candidate.
+        Candidate& next = ahead[found % ring];
+        if (found == used + ring && walk.take(next)) {
+            describe(f, next);
+            __builtin_prefetch(&tt.entries[next.index].side);
+            __builtin_prefetch(&tt.entries[next.index].key);
+            ++found;
+        }
     }
 
     // The root must always name a move: when every legal move scores the lowest possible value,
