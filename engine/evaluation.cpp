@@ -83,24 +83,6 @@ void EvaluationTerms::settle() {
     staleKings = 0;
 }
 
-int32_t EvaluationTerms::scoreAfter(const SquareChange* changes, int count, int sideToMove) const {
-    int32_t sum = base + files - toKing[White] + toKing[Black];
-    // The packed counts of the files the move touches, as the move leaves them.
-    uint32_t counts[4];
-    int file[4], n = 0;
-    for (int i = 0; i < count; ++i) {
-        const int s = changes[i].square, c = s & 7;
-        const PieceCode was = changes[i].was, now = changes[i].now;
-        sum += tables.weight[kingSquare[1 - (now & 1)]][now][s] - tables.weight[kingSquare[1 - (was & 1)]][was][s];
-        int k = 0;
-        while (k < n && file[k] != c) ++k;
-        if (k == n) file[n] = c, counts[n++] = fileCounts[c];
-        counts[k] += tables.fileCount[now] - tables.fileCount[was];
-    }
-    for (int k = 0; k < n; ++k) sum += fileTermOf(counts[k]) - fileTerms[file[k]];
-    return sideToMove == White ? sum : -sum;
-}
-
 int32_t EvaluationTerms::scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
                                         int sideToMove) const {
     const int colour = piece & 1;

@@ -6,12 +6,6 @@
 
 #include "../rules/board.h"
 
-// What a move does to one square: its content before and after.
-struct SquareChange {
-    int8_t square;
-    PieceCode was, now;
-};
-
 struct EvaluationTerms {
     int32_t base = 0;            // pawns, piece values and knight placement, from White's view
     int32_t files = 0;           // the file terms (doubled and single pawns, lone rooks), summed
@@ -45,12 +39,10 @@ struct EvaluationTerms {
         const int32_t sum = base + files - toKing[White] + toKing[Black];
         return sideToMove == White ? sum : -sum;
     }
-    // The score the position would have after the changes, for its side to move then, leaving these
-    // terms as they are: what a leaf needs of its parent's terms. The terms must be known() and
-    // settled, and no king may come or go.
-    int32_t scoreAfter(const SquareChange* changes, int count, int sideToMove) const;
-    // The same for a plain move or capture: piece leaves from, arriving (piece, or what a pawn
-    // becomes) replaces captured (or the empty square) on to. The piece may be a king, captured not.
+    // The score the position would have after a plain move or capture, for its side to move then,
+    // leaving these terms as they are: what a leaf needs of its parent's terms. piece leaves from;
+    // arriving (piece, or what a pawn becomes) replaces captured (or the empty square) on to. The
+    // terms must be known() and settled; the piece may be a king, captured may not.
     int32_t scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
                            int sideToMove) const;
 

@@ -151,6 +151,12 @@ struct Frame {
     EvaluationTerms terms;
 };
 
+// What a move does to one square: its content before and after.
+struct SquareChange {
+    int8_t square;
+    PieceCode was, now;
+};
+
 // A candidate move, what it does to the board and the table keys of the position it leads to.
 struct Candidate {
     uint8_t from, to;
@@ -164,17 +170,39 @@ struct Candidate {
     MoveInfo move() const { return MoveInfo(from >> 3, from & 7, to >> 3, to & 7, promotion, 0); }
 };
 
+// A byte per table entry that settles most probes without reading the entry itself (36 bytes, in a
+// table too large for the cache): 0 when the entry can answer no probe, otherwise a mark made of its
+// side to move and the low bits of its check key. A probe reads the entry only when the marks agree.
+uint8_t probeMark(int32_t side, int32_t key) { return static_cast<uint8_t>(0x80 | side << 6 | (key & 0x3f)); }
+uint8_t probeMark(const TableEntry& e) {
+    return e.valid == 1 && (e.side == White || e.side == Black) ? probeMark(e.side, e.key) : 0;
+}
+
 struct Search {
     const Engine& engine;
     const MoveTable& table;
     TranspositionTable& tt;
     const Geometry& geometry;
     SquareKeys keys[13][64];
+    uint8_t* marks;  // the probe mark of every entry: made from the entries when the search starts,
+                     // and kept up to date by its stores
+
+    // False when the entry at index cannot answer a position with this side to move and check key.
+    bool mayAnswer(int32_t index, int32_t side, int32_t key) const {
+        return marks[index] == probeMark(side, key) || (side != White && side != Black);
+    }
+    void store(int32_t index, int32_t key, int32_t side, int32_t depth, const MoveInfo& move) {
+        tt.store(index, key, side, depth, move);
+        marks[index] = probeMark(tt.entries[index]);
+    }
 
     MoveInfo node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal);
+    MoveInfo frontier(const Frame& f, int beta, bool& legal);
     void describe(const Frame& f, Candidate& c) const;
+    __attribute__((noinline)) void describeMore(const Frame& f, Candidate& c) const;
     void makeChild(const Frame& parent, const Candidate& c, Frame& child) const;
-    int32_t leafValue(const Frame& parent, const Candidate& c) const;
+    int32_t leafValue(const Frame& parent, const Candidate& c, bool termsScore) const;
+    __attribute__((noinline)) int32_t leafValueMade(const Frame& parent, const Candidate& c, bool probe) const;
 };
 
 // The squares makeMove changes: origin and destination, and, for the few moves that may do more,
@@ -190,15 +218,23 @@ void Search::describe(const Frame& f, Candidate& c) const {
     c.count = 2;
     const bool pawnMayDoMore = (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
     const bool kingMayCastle = (from == 4 && piece == 10) || (from == 60 && piece == 11);
-    if (!pawnMayDoMore && !kingMayCastle) {
-        const SquareKeys &left = keys[piece][from], &taken = keys[captured][to], &entered = keys[piece][to];
-        c.index = f.index ^ left.index ^ taken.index ^ entered.index;
-        c.key = f.key ^ left.key ^ taken.key ^ entered.key;
+    if (pawnMayDoMore || kingMayCastle) {
+        describeMore(f, c);
         return;
     }
+    const SquareKeys &left = keys[piece][from], &taken = keys[captured][to], &entered = keys[piece][to];
+    c.index = f.index ^ left.index ^ taken.index ^ entered.index;
+    c.key = f.key ^ left.key ^ taken.key ^ entered.key;
+}
 
+// describe() for a pawn arriving where it may take en passant or promote, or a king leaving its
+// castling square.
+void Search::describeMore(const Frame& f, Candidate& c) const {
+    const Board& b = f.board;
+    const int from = c.from, to = c.to;
+    const PieceCode piece = c.piece, captured = c.captured;
     int n = 0;
-    if (pawnMayDoMore) {
+    if (piece <= 1) {
         const int fromRow = from >> 3, toRow = to >> 3, toCol = to & 7;
         const bool whiteTakes = piece == 0 && toRow == 5, blackTakes = piece == 1 && toRow == 2;
         if (whiteTakes || blackTakes) {
@@ -215,7 +251,7 @@ void Search::describe(const Frame& f, Candidate& c) const {
     c.changes[n++] = SquareChange{static_cast<int8_t>(from), piece, EmptySquare};
     c.changes[n++] = SquareChange{static_cast<int8_t>(to), captured, c.arriving};
     const int toCol = to & 7;
-    if (kingMayCastle && (toCol == 2 || toCol == 6)) {
+    if (piece >= 10 && (toCol == 2 || toCol == 6)) {
         const int row = from & ~7;
         const int beside = row + (toCol == 2 ? 3 : 5), corner = row + (toCol == 2 ? 0 : 7);
         c.changes[n++] = SquareChange{static_cast<int8_t>(beside), b.squares[beside], static_cast<PieceCode>(piece - 8)};
@@ -272,24 +308,29 @@ void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) co
 
 // The value a leaf child returns to its parent, as node() would find it at depth 0: the table's
 // answer when its move passes the checker, otherwise the evaluation. The child's board is made
-// only when the table might answer or the running terms cannot score it.
-int32_t Search::leafValue(const Frame& f, const Candidate& c) const {
+// only when the table might answer or the running terms cannot score it. termsScore: the parent's
+// terms are known().
+int32_t Search::leafValue(const Frame& f, const Candidate& c, bool termsScore) const {
     const Board& b = f.board;
     const int32_t side = b.sideToMove == White ? Black : White;
     const TableEntry& e = tt.entries[c.index];
-    const bool probe = e.valid == 1 && e.side == side && e.key == c.key && e.depth >= 0 && e.move.onBoard();
+    const bool probe = mayAnswer(c.index, side, c.key) && e.valid == 1 && e.side == side && e.key == c.key &&
+                       e.depth >= 0 && e.move.onBoard();
     const bool kingTaken = c.captured == 10 || c.captured == 11;
-    if (!probe && !kingTaken && f.terms.known() && (c.count == 2 || c.piece < 10)) {
-        const int32_t value = c.count == 2
-                                  ? f.terms.scoreAfterMove(c.from, c.to, c.piece, c.captured, c.arriving, side)
-                                  : f.terms.scoreAfter(c.changes, c.count, side);
+    if (probe || kingTaken || !termsScore || c.count != 2) return leafValueMade(f, c, probe);
+    const int32_t value = f.terms.scoreAfterMove(c.from, c.to, c.piece, c.captured, c.arriving, side);
 #ifndef NDEBUG
-        Frame child;
-        makeChild(f, c, child);
-        assert(value == engine.evaluate(child.board));
+    Frame child;
+    makeChild(f, c, child);
+    assert(value == engine.evaluate(child.board));
 #endif
-        return value;
-    }
+    return value;
+}
+
+// leafValue's rarer cases: the table may answer, or the move does more than a plain move.
+int32_t Search::leafValueMade(const Frame& f, const Candidate& c, bool probe) const {
+    const int32_t side = f.board.sideToMove == White ? Black : White;
+    const TableEntry& e = tt.entries[c.index];
     Frame child;
     makeChild(f, c, child);
     if (probe && checkMove(child.board, e.move, table, true, false) == Legal) return e.move.value;
@@ -415,7 +456,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     // A stored answer counts only when the rules accept its move here: two positions may share
     // both keys, and a node without a legal move stores the move that led to it.
     const TableEntry& entry = tt.entries[f.index];
-    if (entry.valid == 1 && entry.side == b.sideToMove && entry.key == f.key && entry.depth >= depth &&
+    if (mayAnswer(f.index, b.sideToMove, f.key) && entry.valid == 1 && entry.side == b.sideToMove && entry.key == f.key && entry.depth >= depth &&
         entry.move.onBoard() && checkMove(b, entry.move, table, true, false) == Legal)
         return entry.move;
 
@@ -427,6 +468,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     }
 
     const bool isRoot = depth == rootDepth;
+    if (depth == 1 && !isRoot && !firstMove) return frontier(f, beta, legal);
     // The opponent's king: a candidate that removes the last one shows this position illegal.
     const PieceCode theirKing = b.sideToMove == White ? 11 : 10;
     const int theirKings = f.terms.kings[theirKing % 2];
@@ -448,19 +490,19 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     bool anyLegal = false;
     int moveNo = 0;
     MoveInfo firstLegal;
-    // Candidates are found a few steps ahead, so that their table entries are on their way into
-    // the cache while earlier ones are searched: most candidates are leaves, and the table probe
-    // is their costliest step.
+    // Candidates are found a few steps ahead, so that their probe marks are on their way into the
+    // cache while earlier ones are searched.
     const int ring = 4;
     Candidate ahead[ring];
     int found = 0;
-    for (; found < ring && walk.take(ahead[found]); ++found) {
-        describe(f, ahead[found]);
-        __builtin_prefetch(&tt.entries[ahead[found].index].side);
-        __builtin_prefetch(&tt.entries[ahead[found].index].key);
-    }
     Frame child;
-    for (int used = 0; used < found && best.value < beta; ++used) {
+    for (int used = 0;; ++used) {
+        for (; found < used + ring && walk.take(ahead[found % ring]); ++found) {
+            Candidate& c = ahead[found % ring];
+            describe(f, c);
+            __builtin_prefetch(&marks[c.index]);
+        }
+        if (used == found || best.value >= beta) break;
         const Candidate& c = ahead[used % ring];
 
         ++nodeCount;
@@ -476,7 +518,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
         bool childLegal = true;
         int v;
         if (depth == 1) {
-            v = -leafValue(f, c);
+            v = -leafValue(f, c, f.terms.known());
         } else {
             makeChild(f, c, child);
             v = -node(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
@@ -488,14 +530,6 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
                 best = withValue(c.move(), v);
                 if (isRoot) showBestMove(best, v);
             }
-        }
-        // The slot just used takes the next candidate.
-        Candidate& next = ahead[found % ring];
-        if (found == used + ring && walk.take(next)) {
-            describe(f, next);
-            __builtin_prefetch(&tt.entries[next.index].side);
-            __builtin_prefetch(&tt.entries[next.index].key);
-            ++found;
         }
     }
 
@@ -510,8 +544,44 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
         answer = best;
     }
 
-    tt.store(f.index, f.key, b.sideToMove, depth, best);
+    store(f.index, f.key, b.sideToMove, depth, best);
     return answer;
+}
+
+// A node one step above the leaves, other than the root: the same walk as node() with what it
+// does not need left out. Its children are always legal, alpha plays no part, and nothing is shown.
+MoveInfo Search::frontier(const Frame& f, int beta, bool& legal) {
+    const Board& b = f.board;
+    const PieceCode theirKing = b.sideToMove == White ? 11 : 10;
+    const int theirKings = f.terms.kings[theirKing % 2];
+    const bool termsScore = f.terms.known();
+    CandidateWalk walk(f, geometry, table);
+    const int ring = 4;
+    Candidate ahead[ring];
+    int found = 0, used = 0;
+    MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
+    for (;; ++used) {
+        for (; found < used + ring && walk.next(ahead[found % ring]); ++found) {
+            Candidate& c = ahead[found % ring];
+            describe(f, c);
+            __builtin_prefetch(&marks[c.index]);
+        }
+        if (used == found || best.value >= beta) break;
+        const Candidate& c = ahead[used % ring];
+        ++nodeCount;
+        if (theirKings - (c.captured == theirKing) <= 0) {
+            legal = false;
+            return best;
+        }
+        const int v = -leafValue(f, c, termsScore);
+        if (v > best.value) best = withValue(c.move(), v);
+    }
+    if (used == 0) {
+        const int ply = rootDepth - 1;
+        best = withValue(b.lastMove, isInCheck(b, table) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply);
+    }
+    store(f.index, f.key, b.sideToMove, 1, best);
+    return best;
 }
 
 }  // namespace
@@ -519,7 +589,8 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
 MoveInfo Engine::search(PositionNode* node, const MoveTable& table, TranspositionTable& tt, int depth, int alpha,
                         int beta, const MoveInfo* firstMove) const {
     Geometry* geometry = new Geometry(table);
-    Search* s = new Search{*this, table, tt, *geometry, {}};
+    Search* s = new Search{*this, table, tt, *geometry, {}, new uint8_t[tt.size()]};
+    for (int32_t i = 0; i < tt.size(); ++i) s->marks[i] = probeMark(tt.entries[i]);
     for (int p = 0; p < 13; ++p)
         for (int sq = 0; sq < 64; ++sq)
             s->keys[p][sq] = p == EmptySquare ? SquareKeys{0, 0} : SquareKeys{tt.indexKeys[p][sq], tt.checkKeys[p][sq]};
@@ -533,6 +604,7 @@ MoveInfo Engine::search(PositionNode* node, const MoveTable& table, Transpositio
     bool legal = true;
     const MoveInfo result = s->node(root, depth, alpha, beta, firstMove, legal);
     if (!legal) node->legal = 0;
+    delete[] s->marks;
     delete s;
     delete geometry;
     return result;
