@@ -10,59 +10,48 @@ int distance(int a, int b) { return a > b ? a - b : b - a; }
 int kingRow(int square) { return square == 64 ? 0 : square / 8; }
 int kingCol(int square) { return square == 64 ? -1 : square % 8; }
 
-// What a piece on a square adds to the base sum, from White's view; the distance between a king's
-// square (64: missing) and any square; a file's terms by its packed counts; and what a piece adds
-// to its file's packed counts. Row 12 stands for the empty square and adds nothing.
-struct Tables {
-    int16_t base[13][64];
-    // base plus the distance term of a rook, knight, bishop or queen, by the enemy king's square
-    int16_t weight[65][13][64];
-    uint8_t distance[65][64];
-    int8_t pawnTerms[256];     // by white pawns + 16 x black pawns
-    int16_t rookTerms[4096];   // by white rooks + 16 x black rooks + 256 x pieces
-    uint32_t fileCount[13];
-    int8_t toKingSign[13];     // -1 for White's rooks, knights, bishops and queens, +1 for Black's
+}  // namespace
 
-    Tables() {
-        static const int values[6] = {0, 512, 310, 308, 914, 0};
-        for (int p = 0; p < 13; ++p)
-            for (int s = 0; s < 64; ++s) {
-                const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
-                int v = p == EmptySquare ? 0 : values[p / 2];
-                if (p == 0) v = 100 + 2 * r;
-                if (p == 1) v = 100 + 2 * (7 - r);
-                // Knights away from the sixteen centre squares.
-                if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
-                base[p][s] = static_cast<int16_t>(sign * v);
-            }
-        for (int w = 0; w < 16; ++w)
-            for (int b = 0; b < 16; ++b) {
-                // Doubled pawns, and a single pawn facing no pawn.
-                int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
-                if (w == 1 && b == 0) t += 30;
-                if (b == 1 && w == 0) t -= 30;
-                pawnTerms[w + 16 * b] = static_cast<int8_t>(t);
-                // Rooks alone on a file; the two sides' weights differ.
-                for (int all = 0; all < 16; ++all)
-                    rookTerms[w + 16 * b + 256 * all] =
-                        static_cast<int16_t>((w > 0 && all == w ? 50 * w : 0) - (b > 0 && all == b ? 30 * b : 0));
-            }
-        for (int p = 0; p < 13; ++p) {
-            fileCount[p] = p == EmptySquare ? 0 : (p < 4 ? 1u << (4 * p) : 0) + (1u << 16);
-            toKingSign[p] = static_cast<int8_t>(p < 2 || p > 9 ? 0 : p % 2 == White ? -1 : 1);
+EvaluationTables::EvaluationTables() {
+    static const int values[6] = {0, 512, 310, 308, 914, 0};
+    for (int p = 0; p < 13; ++p)
+        for (int s = 0; s < 64; ++s) {
+            const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
+            int v = p == EmptySquare ? 0 : values[p / 2];
+            if (p == 0) v = 100 + 2 * r;
+            if (p == 1) v = 100 + 2 * (7 - r);
+            // Knights away from the sixteen centre squares.
+            if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
+            base[p][s] = static_cast<int16_t>(sign * v);
         }
-        for (int k = 0; k <= 64; ++k)
-            for (int s = 0; s < 64; ++s) {
-                distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
-                for (int p = 0; p < 13; ++p)
-                    weight[k][p][s] = static_cast<int16_t>(base[p][s] + toKingSign[p] * distance[k][s]);
-            }
+    for (int w = 0; w < 16; ++w)
+        for (int b = 0; b < 16; ++b) {
+            // Doubled pawns, and a single pawn facing no pawn.
+            int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
+            if (w == 1 && b == 0) t += 30;
+            if (b == 1 && w == 0) t -= 30;
+            pawnTerms[w + 16 * b] = static_cast<int8_t>(t);
+            // Rooks alone on a file; the two sides' weights differ.
+            for (int all = 0; all < 16; ++all)
+                rookTerms[w + 16 * b + 256 * all] =
+                    static_cast<int16_t>((w > 0 && all == w ? 50 * w : 0) - (b > 0 && all == b ? 30 * b : 0));
+        }
+    for (int p = 0; p < 13; ++p) {
+        fileCount[p] = p == EmptySquare ? 0 : (p < 4 ? 1u << (4 * p) : 0) + (1u << 16);
+        toKingSign[p] = static_cast<int8_t>(p < 2 || p > 9 ? 0 : p % 2 == White ? -1 : 1);
     }
-};
-const Tables tables;
+    for (int k = 0; k <= 64; ++k)
+        for (int s = 0; s < 64; ++s) {
+            distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
+            for (int p = 0; p < 13; ++p)
+                weight[k][p][s] = static_cast<int16_t>(base[p][s] + toKingSign[p] * distance[k][s]);
+        }
+}
 
-int32_t fileTermOf(uint32_t counts) { return tables.pawnTerms[counts & 0xff] + tables.rookTerms[(counts >> 8) & 0xfff]; }
+const EvaluationTables evaluationTables;
 
+namespace {
+const EvaluationTables& tables = evaluationTables;
 }  // namespace
 
 EvaluationTerms::EvaluationTerms(const Board& b) {
@@ -75,40 +64,12 @@ void EvaluationTerms::settle() {
     for (; staleFiles; staleFiles &= static_cast<uint8_t>(staleFiles - 1)) {
         const int c = __builtin_ctz(staleFiles);
         files -= fileTerms[c];
-        fileTerms[c] = static_cast<int16_t>(fileTermOf(fileCounts[c]));
+        fileTerms[c] = static_cast<int16_t>(tables.fileTerm(fileCounts[c]));
         files += fileTerms[c];
     }
     if (staleKings & 1) kingMoved(White);
     if (staleKings & 2) kingMoved(Black);
     staleKings = 0;
-}
-
-int32_t EvaluationTerms::scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
-                                        int sideToMove) const {
-    const int colour = piece & 1;
-    const int16_t(*mine)[64] = tables.weight[kingSquare[1 - colour]];
-    const int16_t(*theirs)[64] = tables.weight[kingSquare[colour]];
-    int32_t sum = base + files - toKing[White] + toKing[Black];
-    if (piece >> 1 == King) {
-        // The other colour's distances now run to the king's new square, where the piece it takes
-        // stood: that piece's distance was counted and is now 0, so only its base value goes.
-        const int enemy = 1 - colour;
-        const int32_t before = toKing[enemy], after = distancesTo(enemy, to);
-        sum += enemy == White ? before - after : after - before;
-        sum -= tables.base[captured][to];
-    } else {
-        sum += mine[arriving][to] - mine[piece][from] - theirs[captured][to];
-    }
-    const int fromFile = from & 7, toFile = to & 7;
-    const uint32_t left = fileCounts[fromFile] - tables.fileCount[piece];
-    const uint32_t entered = tables.fileCount[arriving] - tables.fileCount[captured];
-    if (fromFile == toFile) {
-        sum += fileTermOf(left + entered) - fileTerms[fromFile];
-    } else {
-        sum += fileTermOf(left) - fileTerms[fromFile];
-        sum += fileTermOf(fileCounts[toFile] + entered) - fileTerms[toFile];
-    }
-    return sideToMove == White ? sum : -sum;
 }
 
 // Every rook, knight, bishop and queen loses a point per step to the enemy king: when a king's

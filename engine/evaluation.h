@@ -6,6 +6,24 @@
 
 #include "../rules/board.h"
 
+// What a piece on a square adds to the base sum, from White's view; the same with the distance
+// term of a rook, knight, bishop or queen, by the enemy king's square (64: missing); the distance
+// between a king's square and any square; a file's terms by its packed counts; and what a piece
+// adds to its file's packed counts. Row 12 stands for the empty square and adds nothing.
+struct EvaluationTables {
+    int16_t base[13][64];
+    int16_t weight[65][13][64];
+    uint8_t distance[65][64];
+    int8_t pawnTerms[256];     // by white pawns + 16 x black pawns
+    int16_t rookTerms[4096];   // by white rooks + 16 x black rooks + 256 x pieces
+    uint32_t fileCount[13];
+    int8_t toKingSign[13];     // -1 for White's rooks, knights, bishops and queens, +1 for Black's
+
+    EvaluationTables();
+    int32_t fileTerm(uint32_t counts) const { return pawnTerms[counts & 0xff] + rookTerms[(counts >> 8) & 0xfff]; }
+};
+extern const EvaluationTables evaluationTables;
+
 struct EvaluationTerms {
     int32_t base = 0;            // pawns, piece values and knight placement, from White's view
     int32_t files = 0;           // the file terms (doubled and single pawns, lone rooks), summed
@@ -39,17 +57,54 @@ struct EvaluationTerms {
         const int32_t sum = base + files - toKing[White] + toKing[Black];
         return sideToMove == White ? sum : -sum;
     }
-    // The score the position would have after a plain move or capture, for its side to move then,
-    // leaving these terms as they are: what a leaf needs of its parent's terms. piece leaves from;
-    // arriving (piece, or what a pawn becomes) replaces captured (or the empty square) on to. The
-    // terms must be known() and settled; the piece may be a king, captured may not.
-    int32_t scoreAfterMove(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving,
-                           int sideToMove) const;
+    // The distances of a colour's rooks, knights, bishops and queens to a square (64: none).
+    int32_t distancesTo(int colour, int square) const;
 
 private:
     // Sums the other colour's distances to this colour's king square again.
     void kingMoved(int colour);
-    // The distances of a colour's rooks, knights, bishops and queens to a square (64: none).
-    int32_t distancesTo(int colour, int square) const;
     void change(PieceCode piece, int square, int by);
+};
+
+// The scores after a position's plain moves and captures, for the side to move then, from the
+// position's terms (known() and settled), which stay as they are: what the leaves need of their
+// parent. What all the moves of one colour share is worked out once.
+struct MoveScorer {
+    const EvaluationTerms& terms;
+    const int colour;                 // the mover's
+    const int16_t (*const mine)[64];  // base and distance weights of the mover's pieces
+    const int16_t (*const theirs)[64];
+    const int32_t sum;                // the position's score from White's view
+
+    MoveScorer(const EvaluationTerms& t, int moverColour)
+        : terms(t), colour(moverColour), mine(evaluationTables.weight[t.kingSquare[1 - moverColour]]),
+          theirs(evaluationTables.weight[t.kingSquare[moverColour]]),
+          sum(t.base + t.files - t.toKing[White] + t.toKing[Black]) {}
+
+    // piece leaves from; arriving (piece, or what a pawn becomes) replaces captured (or the empty
+    // square) on to. The piece may be a king, captured may not.
+    int32_t scoreAfter(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving) const {
+        const EvaluationTables& t = evaluationTables;
+        int32_t s = sum;
+        if (piece >> 1 == King) {
+            // The other colour's distances now run to the king's new square, where the piece it
+            // takes stood: that piece's distance was counted and is now 0, so only its base value goes.
+            const int enemy = 1 - colour;
+            const int32_t before = terms.toKing[enemy], after = terms.distancesTo(enemy, to);
+            s += enemy == White ? before - after : after - before;
+            s -= t.base[captured][to];
+        } else {
+            s += mine[arriving][to] - mine[piece][from] - theirs[captured][to];
+        }
+        const int fromFile = from & 7, toFile = to & 7;
+        const uint32_t left = terms.fileCounts[fromFile] - t.fileCount[piece];
+        const uint32_t entered = t.fileCount[arriving] - t.fileCount[captured];
+        if (fromFile == toFile) {
+            s += t.fileTerm(left + entered) - terms.fileTerms[fromFile];
+        } else {
+            s += t.fileTerm(left) - terms.fileTerms[fromFile];
+            s += t.fileTerm(terms.fileCounts[toFile] + entered) - terms.fileTerms[toFile];
+        }
+        return colour == White ? -s : s;
+    }
 };

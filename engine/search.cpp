@@ -34,29 +34,46 @@ void showBestMove(const MoveInfo& move, int value) {
     showPanelText(BestMoveText, text);
 }
 
-// A set of squares as two 32-bit halves, which 32-bit code handles as cheaply as 64-bit code.
+// A set of squares as two 32-bit halves, which 32-bit code handles as cheaply as 64-bit code. The
+// halves are named rather than indexed, so that a set can live in registers.
 struct SquareSet {
-    uint32_t half[2] = {0, 0};
+    uint32_t low = 0, high = 0;  // squares 0 to 31, 32 to 63
 
-    void add(int s) { half[s >> 5] |= 1u << (s & 31); }
-    void remove(int s) { half[s >> 5] &= ~(1u << (s & 31)); }
-    bool has(int s) const { return (half[s >> 5] >> (s & 31)) & 1; }
-    bool empty() const { return (half[0] | half[1]) == 0; }
+    void add(int s) {
+        const uint32_t bit = 1u << (s & 31);
+        low |= s < 32 ? bit : 0;
+        high |= s < 32 ? 0 : bit;
+    }
+    void remove(int s) {
+        const uint32_t bit = 1u << (s & 31);
+        low &= s < 32 ? ~bit : ~0u;
+        high &= s < 32 ? ~0u : ~bit;
+    }
+    bool has(int s) const { return ((s < 32 ? low : high) >> (s & 31)) & 1; }
+    bool empty() const { return (low | high) == 0; }
     int takeLowest() {
-        const int h = half[0] ? 0 : 1;
-        const int s = __builtin_ctz(half[h]);
-        half[h] &= half[h] - 1;
-        return h * 32 + s;
+        if (low) {
+            const int s = __builtin_ctz(low);
+            low &= low - 1;
+            return s;
+        }
+        const int s = __builtin_ctz(high);
+        high &= high - 1;
+        return 32 + s;
     }
     int takeHighest() {
-        const int h = half[1] ? 1 : 0;
-        const int s = 31 - __builtin_clz(half[h]);
-        half[h] ^= 1u << s;
-        return h * 32 + s;
+        if (high) {
+            const int s = 31 - __builtin_clz(high);
+            high ^= 1u << s;
+            return 32 + s;
+        }
+        const int s = 31 - __builtin_clz(low);
+        low ^= 1u << s;
+        return s;
     }
-    SquareSet operator|(const SquareSet& o) const { return SquareSet{{half[0] | o.half[0], half[1] | o.half[1]}}; }
-    SquareSet operator&(const SquareSet& o) const { return SquareSet{{half[0] & o.half[0], half[1] & o.half[1]}}; }
-    SquareSet operator~() const { return SquareSet{{~half[0], ~half[1]}}; }
+    SquareSet operator|(const SquareSet& o) const { return SquareSet{low | o.low, high | o.high}; }
+    SquareSet operator&(const SquareSet& o) const { return SquareSet{low & o.low, high & o.high}; }
+    SquareSet operator~() const { return SquareSet{~low, ~high}; }
 };
 
 // What the move table allows a piece on a square, sorted by what the rule checker would demand of
@@ -130,8 +147,9 @@ struct Geometry {
             for (int i = 0; i < n; ++i) lines.remove(ray[from][d][i]);
         }
         pm.asked = pm.asked | lines;
+        const bool pawnSteps = !(pm.pushes | pm.doubleSteps | pm.captures).empty();
         pm.parts = static_cast<uint8_t>((pm.jumps.empty() ? 0 : PieceMoves::Jumps) | (pm.rays ? PieceMoves::Rays : 0) |
-                                        ((pm.pushes | pm.doubleSteps | pm.captures).empty() ? 0 : PieceMoves::PawnSteps) |
+                                        (pawnSteps ? PieceMoves::PawnSteps : 0) |
                                         ((pm.passant | pm.asked).empty() ? 0 : PieceMoves::Asked));
     }
 };
@@ -201,7 +219,7 @@ struct Search {
     void describe(const Frame& f, Candidate& c) const;
     __attribute__((noinline)) void describeMore(const Frame& f, Candidate& c) const;
     void makeChild(const Frame& parent, const Candidate& c, Frame& child) const;
-    int32_t leafValue(const Frame& parent, const Candidate& c, bool termsScore) const;
+    int32_t leafValue(const Frame& parent, const Candidate& c, const MoveScorer* scorer) const;
     __attribute__((noinline)) int32_t leafValueMade(const Frame& parent, const Candidate& c, bool probe) const;
 };
 
@@ -254,7 +272,8 @@ void Search::describeMore(const Frame& f, Candidate& c) const {
     if (piece >= 10 && (toCol == 2 || toCol == 6)) {
         const int row = from & ~7;
         const int beside = row + (toCol == 2 ? 3 : 5), corner = row + (toCol == 2 ? 0 : 7);
-        c.changes[n++] = SquareChange{static_cast<int8_t>(beside), b.squares[beside], static_cast<PieceCode>(piece - 8)};
+        const PieceCode rook = static_cast<PieceCode>(piece - 8);
+        c.changes[n++] = SquareChange{static_cast<int8_t>(beside), b.squares[beside], rook};
         c.changes[n++] = SquareChange{static_cast<int8_t>(corner), b.squares[corner], EmptySquare};
     }
     c.count = static_cast<uint8_t>(n);
@@ -308,17 +327,17 @@ void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) co
 
 // The value a leaf child returns to its parent, as node() would find it at depth 0: the table's
 // answer when its move passes the checker, otherwise the evaluation. The child's board is made
-// only when the table might answer or the running terms cannot score it. termsScore: the parent's
-// terms are known().
-int32_t Search::leafValue(const Frame& f, const Candidate& c, bool termsScore) const {
+// only when the table might answer or the running terms cannot score it. scorer: null when the
+// parent's terms are not known().
+int32_t Search::leafValue(const Frame& f, const Candidate& c, const MoveScorer* scorer) const {
     const Board& b = f.board;
     const int32_t side = b.sideToMove == White ? Black : White;
     const TableEntry& e = tt.entries[c.index];
     const bool probe = mayAnswer(c.index, side, c.key) && e.valid == 1 && e.side == side && e.key == c.key &&
                        e.depth >= 0 && e.move.onBoard();
     const bool kingTaken = c.captured == 10 || c.captured == 11;
-    if (probe || kingTaken || !termsScore || c.count != 2) return leafValueMade(f, c, probe);
-    const int32_t value = f.terms.scoreAfterMove(c.from, c.to, c.piece, c.captured, c.arriving, side);
+    if (probe || kingTaken || !scorer || c.count != 2) return leafValueMade(f, c, probe);
+    const int32_t value = scorer->scoreAfter(c.from, c.to, c.piece, c.captured, c.arriving);
 #ifndef NDEBUG
     Frame child;
     makeChild(f, c, child);
@@ -456,8 +475,9 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     // A stored answer counts only when the rules accept its move here: two positions may share
     // both keys, and a node without a legal move stores the move that led to it.
     const TableEntry& entry = tt.entries[f.index];
-    if (mayAnswer(f.index, b.sideToMove, f.key) && entry.valid == 1 && entry.side == b.sideToMove && entry.key == f.key && entry.depth >= depth &&
-        entry.move.onBoard() && checkMove(b, entry.move, table, true, false) == Legal)
+    if (mayAnswer(f.index, b.sideToMove, f.key) && entry.valid == 1 && entry.side == b.sideToMove &&
+        entry.key == f.key && entry.depth >= depth && entry.move.onBoard() &&
+        checkMove(b, entry.move, table, true, false) == Legal)
         return entry.move;
 
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
@@ -490,21 +510,9 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     bool anyLegal = false;
     int moveNo = 0;
     MoveInfo firstLegal;
-    // Candidates are found a few steps ahead, so that their probe marks are on their way into the
-    // cache while earlier ones are searched.
-    const int ring = 4;
-    Candidate ahead[ring];
-    int found = 0;
     Frame child;
-    for (int used = 0;; ++used) {
-        for (; found < used + ring && walk.take(ahead[found % ring]); ++found) {
-            Candidate& c = ahead[found % ring];
-            describe(f, c);
-            __builtin_prefetch(&marks[c.index]);
-        }
-        if (used == found || best.value >= beta) break;
-        const Candidate& c = ahead[used % ring];
-
+    for (Candidate c; best.value < beta && walk.take(c);) {
+        describe(f, c);
         ++nodeCount;
         ++moveNo;
         if (isRoot) showProgress(moveNo, count);
@@ -518,7 +526,8 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
         bool childLegal = true;
         int v;
         if (depth == 1) {
-            v = -leafValue(f, c, f.terms.known());
+            const MoveScorer scorer(f.terms, b.sideToMove & 1);
+            v = -leafValue(f, c, f.terms.known() ? &scorer : nullptr);
         } else {
             makeChild(f, c, child);
             v = -node(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
@@ -554,26 +563,19 @@ MoveInfo Search::frontier(const Frame& f, int beta, bool& legal) {
     const Board& b = f.board;
     const PieceCode theirKing = b.sideToMove == White ? 11 : 10;
     const int theirKings = f.terms.kings[theirKing % 2];
-    const bool termsScore = f.terms.known();
+    const MoveScorer scorer(f.terms, b.sideToMove & 1);
+    const MoveScorer* scoring = f.terms.known() ? &scorer : nullptr;
     CandidateWalk walk(f, geometry, table);
-    const int ring = 4;
-    Candidate ahead[ring];
-    int found = 0, used = 0;
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
-    for (;; ++used) {
-        for (; found < used + ring && walk.next(ahead[found % ring]); ++found) {
-            Candidate& c = ahead[found % ring];
-            describe(f, c);
-            __builtin_prefetch(&marks[c.index]);
-        }
-        if (used == found || best.value >= beta) break;
-        const Candidate& c = ahead[used % ring];
+    int used = 0;
+    for (Candidate c; best.value < beta && walk.next(c); ++used) {
+        describe(f, c);
         ++nodeCount;
         if (theirKings - (c.captured == theirKing) <= 0) {
             legal = false;
             return best;
         }
-        const int v = -leafValue(f, c, termsScore);
+        const int v = -leafValue(f, c, scoring);
         if (v > best.value) best = withValue(c.move(), v);
     }
     if (used == 0) {
