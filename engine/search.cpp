@@ -216,17 +216,18 @@ struct Search {
 
     MoveInfo node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal);
     MoveInfo frontier(const Frame& f, int beta, bool& legal);
-    void describe(const Frame& f, Candidate& c) const;
+    __attribute__((always_inline)) void describe(const Frame& f, Candidate& c) const;
     __attribute__((noinline)) void describeMore(const Frame& f, Candidate& c) const;
     void makeChild(const Frame& parent, const Candidate& c, Frame& child) const;
-    int32_t leafValue(const Frame& parent, const Candidate& c, const MoveScorer* scorer) const;
+    __attribute__((always_inline)) int32_t leafValue(const Frame& parent, const Candidate& c,
+                                                     const MoveScorer* scorer) const;
     __attribute__((noinline)) int32_t leafValueMade(const Frame& parent, const Candidate& c, bool probe) const;
 };
 
 // The squares makeMove changes: origin and destination, and, for the few moves that may do more,
 // the pawn taken en passant or the castling rook's two squares. The conditions are makeMove's own,
 // so that the keys and terms follow it.
-void Search::describe(const Frame& f, Candidate& c) const {
+inline void Search::describe(const Frame& f, Candidate& c) const {
     const Board& b = f.board;
     const int from = c.from, to = c.to;
     const PieceCode piece = b.squares[from], captured = b.squares[to];
@@ -329,7 +330,7 @@ void Search::makeChild(const Frame& parent, const Candidate& c, Frame& child) co
 // answer when its move passes the checker, otherwise the evaluation. The child's board is made
 // only when the table might answer or the running terms cannot score it. scorer: null when the
 // parent's terms are not known().
-int32_t Search::leafValue(const Frame& f, const Candidate& c, const MoveScorer* scorer) const {
+inline int32_t Search::leafValue(const Frame& f, const Candidate& c, const MoveScorer* scorer) const {
     const Board& b = f.board;
     const int32_t side = b.sideToMove == White ? Black : White;
     const TableEntry& e = tt.entries[c.index];
@@ -592,7 +593,8 @@ MoveInfo Engine::search(PositionNode* node, const MoveTable& table, Transpositio
                         int beta, const MoveInfo* firstMove) const {
     Geometry* geometry = new Geometry(table);
     Search* s = new Search{*this, table, tt, *geometry, {}, new uint8_t[tt.size()]};
-    for (int32_t i = 0; i < tt.size(); ++i) s->marks[i] = probeMark(tt.entries[i]);
+    const TableEntry* entries = tt.entries;
+    for (int32_t i = 0, n = tt.size(); i < n; ++i) s->marks[i] = probeMark(entries[i]);
     for (int p = 0; p < 13; ++p)
         for (int sq = 0; sq < 64; ++sq)
             s->keys[p][sq] = p == EmptySquare ? SquareKeys{0, 0} : SquareKeys{tt.indexKeys[p][sq], tt.checkKeys[p][sq]};
