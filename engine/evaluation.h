@@ -81,21 +81,43 @@ struct MoveScorer {
           theirs(evaluationTables.weight[t.kingSquare[moverColour]]),
           sum(t.base + t.files - t.toKing[White] + t.toKing[Black]) {}
 
-    // piece leaves from; arriving (piece, or what a pawn becomes) replaces captured (or the empty
-    // square) on to. The piece may be a king, captured may not.
-    int32_t scoreAfter(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving) const {
+    // What a piece's leaving its square does to the score, worked out once for all its destinations.
+    struct Departure {
+        int32_t otherFile;  // the score with the piece gone and its file's terms counted again
+        int32_t sameFile;   // the score with the piece gone and its file's terms not counted
+        uint32_t left;      // the packed counts of its file without it
+        int file;
+    };
+    Departure depart(int from, PieceCode piece) const {
         const EvaluationTables& t = evaluationTables;
-        int32_t s = sum;
-        if (piece >> 1 == King) {
-            // The other colour's distances now run to the king's new square, where the piece it
-            // takes stood: that piece's distance was counted and is now 0, so only its base value goes.
-            const int enemy = 1 - colour;
-            const int32_t before = terms.toKing[enemy], after = terms.distancesTo(enemy, to);
-            s += enemy == White ? before - after : after - before;
-            s -= t.base[captured][to];
-        } else {
-            s += mine[arriving][to] - mine[piece][from] - theirs[captured][to];
-        }
+        const int file = from & 7;
+        const uint32_t left = terms.fileCounts[file] - t.fileCount[piece];
+        const int32_t gone = sum - mine[piece][from] - terms.fileTerms[file];
+        return Departure{gone + t.fileTerm(left), gone, left, file};
+    }
+    // The score after the departed piece's move to to, where arriving (the piece, or what a pawn
+    // becomes) replaces captured (or the empty square). The piece must not be a king, captured neither.
+    int32_t arrive(const Departure& d, int to, PieceCode captured, PieceCode arriving) const {
+        const EvaluationTables& t = evaluationTables;
+        const int file = to & 7;
+        const uint32_t entered = t.fileCount[arriving] - t.fileCount[captured];
+        int32_t s = mine[arriving][to] - theirs[captured][to];
+        if (file == d.file)
+            s += d.sameFile + t.fileTerm(d.left + entered);
+        else
+            s += d.otherFile + t.fileTerm(terms.fileCounts[file] + entered) - terms.fileTerms[file];
+        return colour == White ? -s : s;
+    }
+    // Both steps at once: piece leaves from; arriving replaces captured on to. The piece may be a
+    // king, captured may not.
+    int32_t scoreAfter(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving) const {
+        if (piece >> 1 != King) return arrive(depart(from, piece), to, captured, arriving);
+        // The other colour's distances now run to the king's new square, where the piece it takes
+        // stood: that piece's distance was counted and is now 0, so only its base value goes.
+        const EvaluationTables& t = evaluationTables;
+        const int enemy = 1 - colour;
+        const int32_t before = terms.toKing[enemy], after = terms.distancesTo(enemy, to);
+        int32_t s = sum + (enemy == White ? before - after : after - before) - t.base[captured][to];
         const int fromFile = from & 7, toFile = to & 7;
         const uint32_t left = terms.fileCounts[fromFile] - t.fileCount[piece];
         const uint32_t entered = t.fileCount[arriving] - t.fileCount[captured];

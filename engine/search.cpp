@@ -564,20 +564,56 @@ MoveInfo Search::frontier(const Frame& f, int beta, bool& legal) {
     const Board& b = f.board;
     const PieceCode theirKing = b.sideToMove == White ? 11 : 10;
     const int theirKings = f.terms.kings[theirKing % 2];
+    const int32_t childSide = b.sideToMove == White ? Black : White;
     const MoveScorer scorer(f.terms, b.sideToMove & 1);
     const MoveScorer* scoring = f.terms.known() ? &scorer : nullptr;
+    // Most candidates are plain moves of a piece other than the king: what leaving its square does
+    // to the keys and the score is worked out once for all of the piece's destinations.
+    int origin = -1;
+    PieceCode piece = EmptySquare;
+    bool plainPiece = false;
+    MoveScorer::Departure departure{};
+    SquareKeys departed{};
     CandidateWalk walk(f, geometry, table);
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
     int used = 0;
     for (Candidate c; best.value < beta && walk.next(c); ++used) {
-        describe(f, c);
         ++nodeCount;
-        if (theirKings - (c.captured == theirKing) <= 0) {
+        const int to = c.to;
+        const PieceCode captured = b.squares[to];
+        if (theirKings - (captured == theirKing) <= 0) {
             legal = false;
             return best;
         }
-        const int v = -leafValue(f, c, scoring);
-        if (v > best.value) best = withValue(c.move(), v);
+        if (c.from != origin) {
+            origin = c.from;
+            piece = b.squares[origin];
+            plainPiece = scoring && piece >> 1 != King;
+            if (plainPiece) {
+                departure = scorer.depart(origin, piece);
+                departed = SquareKeys{f.index ^ keys[piece][origin].index, f.key ^ keys[piece][origin].key};
+            }
+        }
+        const bool pawnMayDoMore = (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
+        int32_t value = 0;
+        bool scored = false;
+        if (plainPiece && !pawnMayDoMore && captured != theirKing) {
+            const SquareKeys &taken = keys[captured][to], &entered = keys[piece][to];
+            if (!mayAnswer(departed.index ^ taken.index ^ entered.index, childSide,
+                           departed.key ^ taken.key ^ entered.key)) {
+                value = scorer.arrive(departure, to, captured, piece);
+                scored = true;
+            }
+        }
+        if (!scored) {
+            describe(f, c);
+            value = leafValue(f, c, scoring);
+        }
+#ifndef NDEBUG
+        describe(f, c);
+        assert(value == leafValue(f, c, scoring));
+#endif
+        if (-value > best.value) best = withValue(c.move(), -value);
     }
     if (used == 0) {
         const int ply = rootDepth - 1;
