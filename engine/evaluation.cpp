@@ -83,27 +83,6 @@ int32_t EvaluationTerms::distancesTo(int colour, int square) const {
     return sum;
 }
 
-void EvaluationTerms::change(PieceCode p, int s, int by) {
-    const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
-    const unsigned colour = static_cast<unsigned>(p) & 1;
-    staleFiles |= static_cast<uint8_t>(1u << c);
-    fileCounts[c] += by * tables.fileCount[p];
-    base += by * tables.base[p][s];
-    switch (p >> 1) {
-        case Pawn: break;
-        case King:
-            kings[colour] += by;
-            if (by < 0 && kings[colour] == 1) kingLost = true;
-            kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
-            staleKings |= static_cast<uint8_t>(1u << colour);
-            break;
-        default:
-            rowCount[colour][r] += by;
-            colCount[colour][c] += by;
-            toKing[colour] += by * tables.distance[kingSquare[1 - colour]][s];
-    }
-}
-
 int32_t Engine::evaluate(const Board& b) const {
     EvaluationTerms terms(b);
     if (terms.known()) return terms.score(b.sideToMove);

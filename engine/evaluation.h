@@ -66,6 +66,28 @@ private:
     void change(PieceCode piece, int square, int by);
 };
 
+// A piece comes (by 1) or goes (by -1); defined here so that a move's updates compile inline.
+inline void EvaluationTerms::change(PieceCode p, int s, int by) {
+    const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
+    const unsigned colour = static_cast<unsigned>(p) & 1;
+    staleFiles |= static_cast<uint8_t>(1u << c);
+    fileCounts[c] += by * evaluationTables.fileCount[p];
+    base += by * evaluationTables.base[p][s];
+    switch (p >> 1) {
+        case Pawn: break;
+        case King:
+            kings[colour] += by;
+            if (by < 0 && kings[colour] == 1) kingLost = true;
+            kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
+            staleKings |= static_cast<uint8_t>(1u << colour);
+            break;
+        default:
+            rowCount[colour][r] += by;
+            colCount[colour][c] += by;
+            toKing[colour] += by * evaluationTables.distance[kingSquare[1 - colour]][s];
+    }
+}
+
 // The scores after a position's plain moves and captures, for the side to move then, from the
 // position's terms (known() and settled), which stay as they are: what the leaves need of their
 // parent. What all the moves of one colour share is worked out once.

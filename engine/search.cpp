@@ -385,7 +385,7 @@ struct CandidateWalk {
     }
 
     // The destinations checkMoveBetween accepts for the piece on from (own side, no king safety).
-    SquareSet legalTargets(int from) const {
+    __attribute__((noinline)) SquareSet legalTargets(int from) const {
         const Board& b = f.board;
         const PieceMoves& pm = g.moves[b.squares[from]][from];
         const SquareSet own = f.occupied[side];
@@ -438,7 +438,7 @@ struct CandidateWalk {
     }
 
     // The next candidate's squares and promotion piece into c.
-    bool next(Candidate& c) {
+    __attribute__((always_inline)) bool next(Candidate& c) {
         if (promotion >= Rook) {
             c.from = static_cast<uint8_t>(from);
             c.to = static_cast<uint8_t>(promotingTo);
