@@ -4,6 +4,15 @@
 // Black: from 0 up, promotions queen, bishop, knight, rook), made one at a time as the walk reaches
 // them, and a beta cut-off simply stops making them. Only the root, whose progress line shows the
 // number of candidates, and a node given a first move list them all beforehand.
+//
+// What a visit costs is another matter, and most visits are leaves:
+// - a piece's legal destinations are found at once, from the board, by the shape of its moves
+//   (jumps, rays, pawn steps); only castling and en passant are put to the rule checker;
+// - a leaf's board is never made: its table keys and its score follow from its parent's and from
+//   the two squares a plain move changes, and a node one step above the leaves (frontier) works
+//   out once per piece what leaving its square does to them;
+// - a byte per table entry, made from the entries when the search starts and kept up to date by
+//   its stores, settles almost every probe without reading the entry from the large table.
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
