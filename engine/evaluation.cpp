@@ -10,40 +10,48 @@ int distance(int a, int b) { return a > b ? a - b : b - a; }
 int kingRow(int square) { return square == 64 ? 0 : square / 8; }
 int kingCol(int square) { return square == 64 ? -1 : square % 8; }
 
-// What a piece on a square adds to the base sum, from White's view, and the distance between a
-// king's square (64: missing) and any square.
-struct Tables {
-    int16_t base[12][64];
-    uint8_t distance[65][64];
-    int8_t pawnFile[9][9];  // a file's pawn terms by the number of white and of black pawns on it
+}  // namespace
 
-    Tables() {
-        static const int values[6] = {0, 512, 310, 308, 914, 0};
-        for (int p = 0; p < 12; ++p)
-            for (int s = 0; s < 64; ++s) {
-                const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
-                int v = values[p / 2];
-                if (p == 0) v = 100 + 2 * r;
-                if (p == 1) v = 100 + 2 * (7 - r);
-                // Knights away from the sixteen centre squares.
-                if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
-                base[p][s] = static_cast<int16_t>(sign * v);
-            }
-        for (int w = 0; w <= 8; ++w)
-            for (int b = 0; b <= 8; ++b) {
-                // Doubled pawns, and a single pawn facing no pawn.
-                int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
-                if (w == 1 && b == 0) t += 30;
-                if (b == 1 && w == 0) t -= 30;
-                pawnFile[w][b] = static_cast<int8_t>(t);
-            }
-        for (int k = 0; k <= 64; ++k)
-            for (int s = 0; s < 64; ++s)
-                distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
+EvaluationTables::EvaluationTables() {
+    static const int values[6] = {0, 512, 310, 308, 914, 0};
+    for (int p = 0; p < 13; ++p)
+        for (int s = 0; s < 64; ++s) {
+            const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
+            int v = p == EmptySquare ? 0 : values[p / 2];
+            if (p == 0) v = 100 + 2 * r;
+            if (p == 1) v = 100 + 2 * (7 - r);
+            // Knights away from the sixteen centre squares.
+            if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
+            base[p][s] = static_cast<int16_t>(sign * v);
+        }
+    for (int w = 0; w < 16; ++w)
+        for (int b = 0; b < 16; ++b) {
+            // Doubled pawns, and a single pawn facing no pawn.
+            int t = (w > 1 ? -20 : 0) + (b > 1 ? 20 : 0);
+            if (w == 1 && b == 0) t += 30;
+            if (b == 1 && w == 0) t -= 30;
+            pawnTerms[w + 16 * b] = static_cast<int8_t>(t);
+            // Rooks alone on a file; the two sides' weights differ.
+            for (int all = 0; all < 16; ++all)
+                rookTerms[w + 16 * b + 256 * all] =
+                    static_cast<int16_t>((w > 0 && all == w ? 50 * w : 0) - (b > 0 && all == b ? 30 * b : 0));
+        }
+    for (int p = 0; p < 13; ++p) {
+        fileCount[p] = p == EmptySquare ? 0 : (p < 4 ? 1u << (4 * p) : 0) + (1u << 16);
+        toKingSign[p] = static_cast<int8_t>(p < 2 || p > 9 ? 0 : p % 2 == White ? -1 : 1);
     }
-};
-const Tables tables;
+    for (int k = 0; k <= 64; ++k)
+        for (int s = 0; s < 64; ++s) {
+            distance[k][s] = static_cast<uint8_t>(::distance(s / 8, kingRow(k)) + ::distance(s % 8, kingCol(k)));
+            for (int p = 0; p < 13; ++p)
+                weight[k][p][s] = static_cast<int16_t>(base[p][s] + toKingSign[p] * distance[k][s]);
+        }
+}
 
+const EvaluationTables evaluationTables;
+
+namespace {
+const EvaluationTables& tables = evaluationTables;
 }  // namespace
 
 EvaluationTerms::EvaluationTerms(const Board& b) {
@@ -56,7 +64,7 @@ void EvaluationTerms::settle() {
     for (; staleFiles; staleFiles &= static_cast<uint8_t>(staleFiles - 1)) {
         const int c = __builtin_ctz(staleFiles);
         files -= fileTerms[c];
-        fileTerms[c] = static_cast<int16_t>(fileTerm(c));
+        fileTerms[c] = static_cast<int16_t>(tables.fileTerm(fileCounts[c]));
         files += fileTerms[c];
     }
     if (staleKings & 1) kingMoved(White);
@@ -64,44 +72,15 @@ void EvaluationTerms::settle() {
     staleKings = 0;
 }
 
-int32_t EvaluationTerms::fileTerm(int c) const {
-    int32_t t = tables.pawnFile[pawns[White][c]][pawns[Black][c]];
-    // Rooks alone on a file; the two sides' weights differ.
-    if (rooks[White][c] > 0 && pieces[c] == rooks[White][c]) t += 50 * rooks[White][c];
-    if (rooks[Black][c] > 0 && pieces[c] == rooks[Black][c]) t -= 30 * rooks[Black][c];
-    return t;
-}
-
 // Every rook, knight, bishop and queen loses a point per step to the enemy king: when a king's
 // square changes, the other colour's distances are summed again from its row and column counts.
-void EvaluationTerms::kingMoved(int colour) {
-    const int enemy = 1 - colour;
-    const int r = kingRow(kingSquare[colour]), c = kingCol(kingSquare[colour]);
-    int32_t sum = 0;
-    for (int i = 0; i < 8; ++i) sum += rowCount[enemy][i] * distance(i, r) + colCount[enemy][i] * distance(i, c);
-    toKing[enemy] = sum;
-}
+void EvaluationTerms::kingMoved(int colour) { toKing[1 - colour] = distancesTo(1 - colour, kingSquare[colour]); }
 
-void EvaluationTerms::change(PieceCode p, int s, int by) {
-    const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
-    const unsigned colour = static_cast<unsigned>(p) & 1;
-    staleFiles |= static_cast<uint8_t>(1u << c);
-    pieces[c] += by;
-    base += by * tables.base[p][s];
-    switch (p >> 1) {
-        case Pawn: pawns[colour][c] += by; break;
-        case King:
-            kings[colour] += by;
-            if (by < 0 && kings[colour] == 1) kingLost = true;
-            kingSquare[colour] = static_cast<int8_t>(kings[colour] == 0 ? 64 : s);
-            staleKings |= static_cast<uint8_t>(1u << colour);
-            break;
-        default:
-            if (p >> 1 == Rook) rooks[colour][c] += by;
-            rowCount[colour][r] += by;
-            colCount[colour][c] += by;
-            toKing[colour] += by * tables.distance[kingSquare[1 - colour]][s];
-    }
+int32_t EvaluationTerms::distancesTo(int colour, int square) const {
+    const int r = kingRow(square), c = kingCol(square);
+    int32_t sum = 0;
+    for (int i = 0; i < 8; ++i) sum += rowCount[colour][i] * distance(i, r) + colCount[colour][i] * distance(i, c);
+    return sum;
 }
 
 int32_t Engine::evaluate(const Board& b) const {
