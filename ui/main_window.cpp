@@ -101,7 +101,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return 0;
         case WM_LBUTTONDOWN:
-            onBoardClick(window, LOWORD(lParam), HIWORD(lParam));
+            onBoardClick(window, LOWORD(lParam), HIWORD(lParam), uint32_t(GetMessageTime()));
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
