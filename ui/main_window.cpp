@@ -25,7 +25,11 @@ bool bitmapsMissing = false;
 
 void drawBoardInMainWindow(const Board& board) { drawBoard(board, mainWindow); }
 
-void __cdecl gameThreadEntry(void*) { gameThreadMain(); }
+// Once the game has released its session the window is repainted: the empty board, no frames.
+void __cdecl gameThreadEntry(void*) {
+    gameThreadMain();
+    InvalidateRect(mainWindow, nullptr, TRUE);
+}
 
 void startNewGame(HWND window) {
     if (gameRunning) {
