@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing VimoChess needs on Debian 12.
 #   scripts/setup.sh          native build and unit tests
-#   scripts/setup.sh --win    also the mingw-w64 cross compiler, Wine and Xvfb
+#   scripts/setup.sh --win    also the mingw-w64 cross compiler, Wine, Xvfb and a window manager
 set -euo pipefail
 
 want_win=0
@@ -19,7 +19,7 @@ if [ "$want_win" = 1 ]; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
     missing+=(wine32:i386)
   fi
-  for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth imagemagick; do need "$p"; done
+  for p in g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth openbox imagemagick; do need "$p"; done
 fi
 
 if [ "${#missing[@]}" -gt 0 ]; then
