@@ -62,5 +62,5 @@ const int unfinishedGame = 2;
 int playGame(GameSession* session, int32_t whiteIsEngine, int32_t blackIsEngine);
 
 // The game thread: builds the session, asks for the mode, plays, announces the result, releases
-// the session and clears gameRunning.
+// the session (clearing currentMove, whose frames end with the game) and clears gameRunning.
 void gameThreadMain();

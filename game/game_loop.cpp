@@ -113,6 +113,7 @@ void gameThreadMain() {
     {
         std::lock_guard<std::mutex> hold(sessionGuard);
         currentSession = nullptr;
+        currentMove.reset();  // the last move's frames end with the game
     }
     delete session;
     gameRunning = false;

@@ -3,9 +3,10 @@
 #   1. release build: unit tests, deep perft counts, cross-check against stockfish
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: unit tests
 #   3. ThreadSanitizer build: the threaded game tests
-#   4. the Windows program under Wine: end-to-end tests
-#   5. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
-#   6. the release package: built twice, from two copies of the sources, to the same bytes
+#   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
+#   5. the Windows program under Wine: end-to-end tests
+#   6. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
+#   7. the release package: built twice, from two copies of the sources, to the same bytes
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +40,9 @@ build build/asan Debug "address,undefined"
 step "threaded game tests under ThreadSanitizer"
 build build/tsan Debug "thread"
 (cd build/tsan && ctest --output-on-failure -R 'GameThread')
+
+step "fuzzing the FEN reader and the UCI engine"
+bash scripts/fuzz.sh
 
 if [ -f scripts/e2e.sh ]; then
   step "the Windows program under Wine"

@@ -25,7 +25,11 @@ bool bitmapsMissing = false;
 
 void drawBoardInMainWindow(const Board& board) { drawBoard(board, mainWindow); }
 
-void __cdecl gameThreadEntry(void*) { gameThreadMain(); }
+// Once the game has released its session the window is repainted: the empty board, no frames.
+void __cdecl gameThreadEntry(void*) {
+    gameThreadMain();
+    InvalidateRect(mainWindow, nullptr, TRUE);
+}
 
 void startNewGame(HWND window) {
     if (gameRunning) {
@@ -101,7 +105,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return 0;
         case WM_LBUTTONDOWN:
-            onBoardClick(window, LOWORD(lParam), HIWORD(lParam));
+            onBoardClick(window, LOWORD(lParam), HIWORD(lParam), uint32_t(GetMessageTime()));
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);

@@ -4,11 +4,21 @@
 
 std::atomic<bool> acceptClicks{false};
 std::atomic<bool> firstClickDone{false};
+std::atomic<uint32_t> moveAskedAt{0};
 
 namespace {
 
 // The piece chosen in the promotion dialog: 0 rook, 1 knight, 2 bishop, 3 queen; -1 none.
 std::atomic<int> promotionChoice{-1};
+
+// The last press taken for a move, kept on the user-interface thread to know the second press of
+// a double-click.
+struct TakenPress {
+    bool any;
+    uint32_t time;
+    int row, column;
+};
+TakenPress lastPress = {false, 0, -1, -1};
 
 bool squareMissing(const SharedMove& m) {
     return m.fromRow == -1 || m.fromCol == -1 || m.toRow == -1 || m.toCol == -1;
@@ -16,13 +26,21 @@ bool squareMissing(const SharedMove& m) {
 
 }  // namespace
 
-// Runs on the user-interface thread. The column is stored before the row, and the game thread
-// looks for the row, so it never takes a square whose column has not arrived yet.
-void onBoardClick(HWND window, int x, int y) {
-    if (!acceptClicks) return;
+// Runs on the user-interface thread. A move takes the presses made after it was asked for: a
+// press stamped before then (one queued while a dialog closed, say) is not part of it. The
+// first press names the from-square, the second the to-square, and then presses are not taken
+// until the next move is asked for; the second press of a double-click on the square just taken
+// is no new press. The column is stored before the row, and the game thread looks for the row,
+// so it never takes a square whose column has not arrived yet.
+void onBoardClick(HWND window, int x, int y, uint32_t time) {
+    if (!acceptClicks || int32_t(time - moveAskedAt) < 0) return;
     const BoardGeometry& g = boardGeometry;
     const Click click = clickAt(g, x, y);
     if (click.target == ClickSquare) {
+        if (lastPress.any && lastPress.row == click.row && lastPress.column == click.column &&
+            time - lastPress.time <= GetDoubleClickTime())
+            return;
+        lastPress = TakenPress{true, time, click.row, click.column};
         if (!firstClickDone) {
             currentMove.fromCol = click.column;
             currentMove.fromRow = click.row;
@@ -31,6 +49,7 @@ void onBoardClick(HWND window, int x, int y) {
             currentMove.toCol = click.column;
             currentMove.toRow = click.row;
             firstClickDone = false;
+            acceptClicks = false;
         }
     }
     // Clicks on the frame's strips right of and below the squares name no square; like any
@@ -41,7 +60,10 @@ void onBoardClick(HWND window, int x, int y) {
 }
 
 MoveInfo getHumanMove(const Board& board) {
+    // Asking starts a fresh pair of presses, stamped on the clock of the system's messages.
     currentMove.reset();
+    firstClickDone = false;
+    moveAskedAt = GetTickCount();
     acceptClicks = true;
     do {
         Sleep(100);

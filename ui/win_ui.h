@@ -14,9 +14,12 @@ extern HWND mainWindow;
 extern BoardGeometry boardGeometry;
 extern HBITMAP pieceBitmaps[squareBitmapCount];
 
-// Move entry by the mouse: clicks count only while getHumanMove waits for them.
+// Move entry by the mouse: clicks count only while getHumanMove waits for them, only those made
+// after moveAskedAt (GetTickCount when the move was asked for), and no more once the move's two
+// squares are in (the mouse handler then clears acceptClicks itself).
 extern std::atomic<bool> acceptClicks;
 extern std::atomic<bool> firstClickDone;
+extern std::atomic<uint32_t> moveAskedAt;
 
 // Main window (main_window.cpp).
 // Called after drawing into the main window from the game thread: Wine puts such drawing on
@@ -30,7 +33,8 @@ int loadPieceBitmaps(HWND window);
 void drawBoard(const Board& board, HWND window);
 
 // Mouse input and promotion (move_input.cpp).
-void onBoardClick(HWND window, int x, int y);
+// A press on the main window at client (x, y), made at time (GetMessageTime).
+void onBoardClick(HWND window, int x, int y, uint32_t time);
 MoveInfo getHumanMove(const Board& board);
 void reportIllegalMove(const char* text);
 void moveBeep();
