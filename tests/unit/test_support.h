@@ -70,14 +70,6 @@ inline std::unique_ptr<TranspositionTable> freshTable(int bits = 18) {
     return tt;
 }
 
-// Takes values from the generator until its next one is (or is not) divisible by four, which
-// decides think's table clear; drawn: the values taken since the generator was restarted.
-inline void arrangeNextDraw(int drawn, bool divisibleByFour) {
-    std::minstd_rand peek;
-    peek.discard(drawn);
-    while ((peek() % 4 == 0) != divisibleByFour) nextRandom();
-}
-
 // Positions met along seeded random games from varied starts (no king, two kings, castling under
 // pawn attack, a pinned en passant among them), legal and pseudo-legal moves mixed.
 inline std::vector<Board> randomPositions(int games, int plies, unsigned seed) {
