@@ -1,8 +1,7 @@
-// vimochess-uci: the conversation line by line, the recorded game replayed through it, and the
-// program driven through a pipe.
+// vimochess-uci: conversations with the program through its standard input, the recorded game
+// replayed through it, positions and their refusals, scores and move names.
 #include <regex>
 
-#include "engine/move_choice.h"
 #include "game/game_control.h"
 #include "test_support.h"
 #include "uci.h"
