@@ -29,16 +29,6 @@ static void useScript(const std::string& script) {
     };
 }
 
-// One game through playGame on a new session: its result and final position.
-static std::pair<int, Board> play(int32_t white = 0, int32_t black = 0) {
-    restartRandom();
-    std::unique_ptr<GameSession> session(new GameSession);
-    currentSession = session.get();
-    const int result = playGame(session.get(), white, black);
-    currentSession = nullptr;
-    return {result, *session->board};
-}
-
 // Each game ends with its result, the refusals, the beeps, boards and panels drawn (none for a side in
 // check), and the pieces on a8 and h1.
 TEST(GameLoop, ScriptedGamesRefusalsAndResults) {
@@ -55,7 +45,9 @@ TEST(GameLoop, ScriptedGamesRefusalsAndResults) {
     };
     for (const auto& [script, expected] : cases) {
         useScript(script);
-        const auto [result, board] = play();
+        GameSession session;
+        const int result = playGame(&session, 0, 0);
+        const Board& board = *session.board;
         EXPECT_TRUE((moves >> std::ws).eof()) << "every scripted move was asked for: " << script;
         EXPECT_EQ(spaced(result, shown, beeps, boards, panels, int(board.at(7, 0)), int(board.at(0, 7))), expected);
     }

@@ -34,6 +34,7 @@ TEST(RuleChecker, CodeOfEveryRefusalAndItsText) {
         {"4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5d6=11"}, {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1", "e4d3=0"},
         {"4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6=0"}, {"8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", "e5d6=10"},
     };
+    EXPECT_FALSE(squareAttacked(fen("4k3/8/8/8/8/8/6p1/4K3 w - - 0 1"), 0, 6, table())) << "g1, straight ahead of g2";
     for (const auto& [position, moves] : cases) {
         std::istringstream in(moves);
         for (std::string m; in >> m;)

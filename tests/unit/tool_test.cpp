@@ -47,9 +47,10 @@ TEST(Tool, RecordedSearchesAndMoveChoices) {
 
 TEST(Tool, Outputs) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"perft rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 2", "400\n"},  // FEN as words
+        {"perft k7/8/8/8/8/8/8/K7 w - - 1", "3\n"}, {"perft 'k7/8/8/8/8/8/8/K7 w - - 0' 1", "3\n"},  // 4 to 6 fields
         {"perft " + start + " 0", "1\n"}, {"perft " + mated + " 10", "0\n"},
         {"divide " + promote + " 1", "A7-A8Q 1\nA7-A8B 1\nA7-A8N 1\nA7-A8R 1\nA1-B2 1\nA1-A2 1\nA1-B1 1\ntotal 7\n"},
+        {"divide '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' 1", "E1-F2 1\nE1-D2 1\nE1-F1 1\nE1-D1 1\ntotal 4\n"},
         {"check " + start + " e2-e4", "0\n"},
         {"check " + start + " E2-E5", "3 Against the rules for this piece!\n"},
         {"check '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' E2-C3", "10 King is in jeopardy!\n"},
@@ -78,6 +79,7 @@ TEST(Tool, TheRecordedGame) {
 TEST(Tool, BadInputExitsWithStatusTwo) {
     for (const std::string& args : std::vector<std::string>{
              std::string(), "frobnicate " + start, "perft " + start, "perft 'k7/8/1Q6/8/8/8/8/7 b - - 0 1' 1",
+             "perft 'k7/8/8/8/8/8/8/K7 w - - 0 1 x' 1",
              "perft " + start + " -1", "perft " + start + " 99999999999", "search " + start + " 9",
              "divide " + start + " 0", "check " + start, "check " + start + " E2E4", "check " + start + " I2-I4",
              "check " + start + " E7-E8X", "eval", "think", "game", "game 1 2", "game 12345", "game x", "bench x"}) {
