@@ -4,21 +4,13 @@
 # stockfish is not installed. CROSSCHECK_PLIES (default 24) moves per game, every CROSSCHECK_EVERY-th
 # position (default 3) checked to depth CROSSCHECK_DEPTH (default 3).
 set -u
-
 tool=${1:-${VIMOCHESS_TOOL:-build/vimochess-tool}}
-plies=${CROSSCHECK_PLIES:-24}
-every=${CROSSCHECK_EVERY:-3}
-maxDepth=${CROSSCHECK_DEPTH:-3}
-
-stockfish=$(PATH=$PATH:/usr/games command -v stockfish)
-if [ -z "$stockfish" ]; then
+plies=${CROSSCHECK_PLIES:-24} every=${CROSSCHECK_EVERY:-3} maxDepth=${CROSSCHECK_DEPTH:-3}
+if ! stockfish=$(PATH=$PATH:/usr/games command -v stockfish); then
     echo "crosscheck: skipped (stockfish is not installed)"
     exit 0
 fi
-if [ ! -x "$tool" ]; then
-    echo "crosscheck: vimochess-tool not found at '$tool'" >&2
-    exit 2
-fi
+[ -x "$tool" ] || { echo "crosscheck: vimochess-tool not found at '$tool'" >&2; exit 2; }
 
 # Each game: a start position and a seed for its move choices.
 games=(
@@ -37,69 +29,42 @@ games=(
 coproc SF { exec "$stockfish" 2>&1; }
 trap 'kill "$SF_PID" 2>/dev/null' EXIT
 
-# Reads stockfish's output up to the line that starts with $1; the lines are left in `reply`.
-readUntil() {
+# Sends the lines to stockfish and reads up to its "Nodes searched: N": the lines before it are
+# left in `reply`, N in `nodes`.
+ask() {
+    printf '%s\n' "$@" >&"${SF[1]}"
     reply=()
-    local line
     while IFS= read -r -t 30 line <&"${SF[0]}"; do
+        [[ $line == "Nodes searched: "* ]] && nodes=${line#Nodes searched: } && return 0
         reply+=("$line")
-        [[ $line == "$1"* ]] && return 0
     done
-    echo "crosscheck: stockfish did not answer (waiting for '$1')" >&2
+    echo "crosscheck: stockfish did not answer '$*'" >&2
     exit 2
 }
 
-# Sets `fen` to stockfish's position after "$1" (a position command), `moves` to its legal moves
-# and `counts[1]` to their number.
-position() {
-    printf '%s\nd\ngo perft 1\n' "$1" >&"${SF[1]}"
-    readUntil "Nodes searched:"
-    moves=()
-    local line
-    for line in "${reply[@]}"; do
-        case $line in
-            "Fen: "*) fen=${line#Fen: } ;;
-            [a-h][1-8][a-h][1-8]*:*) moves+=("${line%%:*}") ;;
-        esac
-    done
-    counts=([1]=${#moves[@]})
-}
-
-passed=0
-failed=0
-compare() {
-    local depth
-    for ((depth = 2; depth <= maxDepth; ++depth)); do
-        printf 'go perft %d\n' "$depth" >&"${SF[1]}"
-        readUntil "Nodes searched:"
-        counts[depth]=${reply[-1]#Nodes searched: }
-    done
-    for ((depth = 1; depth <= maxDepth; ++depth)); do
-        local ours
-        ours=$(timeout 120 "$tool" perft "$fen" "$depth" 2>&1)
-        if [ "$ours" = "${counts[depth]}" ]; then
-            passed=$((passed + 1))
-        else
-            failed=$((failed + 1))
-            echo "MISMATCH perft $depth of '$fen': vimochess-tool '$ours', stockfish ${counts[depth]}"
-        fi
-    done
-}
-
-printf 'uci\n' >&"${SF[1]}"
-readUntil "uciok"
+passed=0 failed=0
 for game in "${games[@]}"; do
-    start=${game%|*}
-    seed=${game#*|}
-    position "position fen $start"
-    compare
-    for ((ply = 1; ply <= plies && ${#moves[@]} > 0; ++ply)); do
+    seed=${game#*|} command="position fen ${game%|*}"
+    for ((ply = 0; ply <= plies; ++ply)); do
+        # The position's FEN, its legal moves and, every few plies, its perft counts against ours.
+        ask "$command" d "go perft 1"
+        moves=()
+        for line in "${reply[@]}"; do
+            case $line in
+                "Fen: "*) fen=${line#Fen: } ;;
+                [a-h][1-8][a-h][1-8]*:*) moves+=("${line%%:*}") ;;
+            esac
+        done
+        for ((depth = 1; ply % every == 0 && depth <= maxDepth; ++depth)); do
+            ((depth == 1)) || ask "go perft $depth"
+            ours=$(timeout 120 "$tool" perft "$fen" "$depth" 2>&1)
+            if [ "$ours" = "$nodes" ]; then passed=$((passed + 1)); else
+                failed=$((failed + 1)) && echo "MISMATCH perft $depth of '$fen': vimochess-tool '$ours', stockfish $nodes"; fi
+        done
+        ((${#moves[@]})) || break
         seed=$(((seed * 1103515245 + 12345) % 2147483648))
-        move=${moves[(seed >> 8) % ${#moves[@]}]}
-        position "position fen $fen moves $move"
-        if ((ply % every == 0)); then compare; fi
+        command="position fen $fen moves ${moves[(seed >> 8) % ${#moves[@]}]}"
     done
 done
-
 echo "crosscheck: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

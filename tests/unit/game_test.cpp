@@ -1,4 +1,5 @@
 // The game loop and the game thread, with a scripted human and a recorder for the screen.
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -6,164 +7,77 @@
 #include "game/game_control.h"
 #include "test_support.h"
 
-namespace {
+static std::istringstream moves;  // the human's moves in order, illegal ones included
+static std::string shown;         // refusals and results as the screen showed them
+static int beeps, boards, panels;
 
-// What the scripted user interface saw and did.
-struct Script {
-    std::vector<std::string> moves;  // entered in order, illegal ones included
-    size_t next = 0;
-    std::vector<std::string> boxes;  // texts of "Illegal move!" boxes
-    std::vector<int> results;
-    int beeps = 0, panels = 0, boardsDrawn = 0;
-    Board asked, last;  // the board when a move was last asked for, and at the end of play()
-    void (*onHumanMove)(const Board&) = nullptr;
-};
-Script script;
-
-MoveInfo scriptedMove(const Board& board) {
-    if (script.onHumanMove) script.onHumanMove(board);
-    script.asked = board;
-    if (script.next >= script.moves.size()) throw std::runtime_error("the game asked for more moves than scripted");
-    MoveInfo m;
-    std::string error;
-    EXPECT_TRUE(readMove(script.moves[script.next++], board.sideToMove, m, error)) << error;
-    return m;
-}
-
-void useScript(const std::vector<std::string>& moves) {
-    script = Script();
-    script.moves = moves;
+static void useScript(const std::string& script) {
+    moves = std::istringstream(script), shown.clear(), beeps = boards = panels = 0;
     gameUi = GameUi{
-        [] { whiteIsEngine = blackIsEngine = 0; },
-        [](const Board&) { ++script.boardsDrawn; },
-        [](const Board&, const MoveTable&) { ++script.panels; },
-        scriptedMove,
-        [](const char* text) {
-            script.boxes.push_back(text);
-            EXPECT_TRUE(sameBoard(*currentSession.load()->board, script.asked)) << "refused, the board stays";
+        [] { whiteIsEngine = blackIsEngine = 0; }, [](const Board&) { ++boards; },
+        [](const Board&, const MoveTable&) { ++panels; },
+        [](const Board& board) {
+            std::string text, error;
+            if (!(moves >> text)) throw std::runtime_error("asked for more moves than scripted");
+            MoveInfo m;
+            EXPECT_TRUE(readMove(text, board.sideToMove, m, error)) << error;
+            return m;
         },
-        [](int result) { script.results.push_back(result); },
-        [] { ++script.beeps; },
-        [] { return script.next >= script.moves.size(); },  // a game that outlives its script stops
+        [](const char* text) { shown += std::string(text) + "|"; },
+        [](int result) { shown += resultText(result); }, [] { ++beeps; },
+        [] { return (moves >> std::ws).eof(); },  // a game that outlives its script stops
     };
 }
 
-// One game through playGame on a new session, the generator restarted first.
-int play(int32_t white = 0, int32_t black = 0) {
-    restartRandom();
-    GameSession* session = new GameSession;
-    currentSession = session;
-    const int result = playGame(session, white, black);
-    script.last = *session->board;
-    currentSession = nullptr;
-    delete session;
-    return result;
-}
-
-TEST(GameLoop, IllegalAttemptsAreRefusedUntilAMateEndsTheGame) {
-    // Fool's mate with refused attempts in between.
-    useScript({"F2-F3", "E7-E5", "A1-A3", "E7-E5", "E1-E3", "G2-G4", "E1-E2", "D8-H4"});
-    EXPECT_EQ(play(), -1);
-    EXPECT_STREQ(resultText(-1), "Black wins.");
-    EXPECT_EQ(script.boxes, (std::vector<std::string>{"Can't jump over pieces!", "There's no piece!",
-                                                       "Against the rules for this piece!", "Wrong side!"}));
-    EXPECT_EQ(script.beeps, 4) << "one beep per made move, none for a refusal";
-    EXPECT_EQ(script.next, script.moves.size());
-    EXPECT_EQ(script.boardsDrawn, 5) << "one drawing per turn: four moves and the mate";
-    EXPECT_EQ(script.panels, 4) << "no panel in the turn that starts in check";
-}
-
-TEST(GameLoop, WhiteWinsAndStalemateDraws) {
-    useScript({"E2-E4", "E7-E5", "F1-C4", "B8-C6", "D1-H5", "F7-F6", "G8-F6", "H5-F7"});
-    EXPECT_EQ(play(), 1);
-    EXPECT_STREQ(resultText(1), "White wins.");
-    EXPECT_EQ(script.boxes, std::vector<std::string>{"King is in jeopardy!"}) << "F7-F6 would open the diagonal";
-    // The shortest known stalemate from the starting position.
-    useScript({"E2-E3", "A7-A5", "D1-H5", "A8-A6", "H5-A5", "H7-H5", "H2-H4", "A6-H6", "A5-C7", "F7-F6",
-               "C7-D7", "E8-F7", "D7-B7", "D8-D3", "B7-B8", "D3-H7", "B8-C8", "F7-G6", "C8-E6"});
-    EXPECT_EQ(play(), 0);
-    EXPECT_STREQ(resultText(0), "Draw game.");
-    EXPECT_EQ(script.panels, 18) << "a panel in every turn but the stalemate and the one in check after C7-D7";
-}
-
-TEST(GameLoop, MoreThanOneHundredQuietMovesDraw) {
-    // Knights shuffle out and back: every move ends on an empty square.
-    std::vector<std::string> moves;
-    for (int i = 0; i < 101; ++i) moves.push_back(std::vector<std::string>{"G1-F3", "G8-F6", "F3-G1", "F6-G8"}[i % 4]);
-    useScript(moves);
-    static int askedWithHundred;
-    askedWithHundred = 0;
-    script.onHumanMove = [](const Board& b) {
-        askedWithHundred += b.quietMoveCount == 100;
-        EXPECT_LE(b.quietMoveCount, 100) << "a turn starting at 101 must not ask for a move";
+// Each game ends with its result, the refusals, the beeps, boards and panels drawn (none for a side in
+// check), and the pieces on a8 and h1.
+TEST(GameLoop, ScriptedGamesRefusalsAndResults) {
+    std::string shuffle;  // knights out and back: 101 moves to empty squares
+    for (int i = 0; i < 101; ++i) shuffle += std::string("G1-F3 G8-F6 F3-G1 F6-G8 ").substr(i % 4 * 6, 6);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"F2-F3 E7-E5 A1-A3 E7-E5 E1-E3 G2-G4 E1-E2 D8-H4",
+         "-1 Can't jump over pieces!|There's no piece!|Against the rules for this piece!|Wrong side!| 4 5 4 3 2"},
+        {"E2-E4 E7-E5 F1-C4 B8-C6 D1-H5 F7-F6 G8-F6 H5-F7", "1 King is in jeopardy!| 7 8 7 3 2"},
+        {"E2-E3 A7-A5 D1-H5 A8-A6 H5-A5 H7-H5 H2-H4 A6-H6 A5-C7 F7-F6 C7-D7 E8-F7 D7-B7 D8-D3 B7-B8 D3-H7 B8-C8 "
+         "F7-G6 C8-E6", "0  19 20 18 12 2"},  // stalemate
+        {shuffle, "0  101 102 101 3 2"},  // 100 quiet moves do not end the game, 101 do
+        {"A2-A4 H7-H5 A4-A5 H5-H4 A5-A6 H4-H3 A6-B7 H3-G2 B7-A8 G2-H1", "2  10 11 11 8 9"},  // promoted to queens
     };
-    EXPECT_EQ(play(), 0);
-    EXPECT_EQ(askedWithHundred, 1) << "100 quiet moves do not end the game";
+    for (const auto& [script, expected] : cases) {
+        useScript(script);
+        GameSession session;
+        const int result = playGame(&session, 0, 0);
+        const Board& board = *session.board;
+        EXPECT_TRUE((moves >> std::ws).eof()) << "every scripted move was asked for: " << script;
+        EXPECT_EQ(spaced(result, shown, beeps, boards, panels, int(board.at(7, 0)), int(board.at(0, 7))), expected);
+    }
 }
 
-TEST(GameLoop, PromotionWithoutALetterIsTheMoversQueen) {
-    useScript({"A2-A4", "H7-H5", "A4-A5", "H5-H4", "A5-A6", "H4-H3", "A6-B7", "H3-G2", "B7-A8", "G2-H1"});
-    EXPECT_EQ(play(), unfinishedGame);
-    EXPECT_EQ(script.last.at(7, 0), pieceCode(Queen, White));
-    EXPECT_EQ(script.last.at(0, 7), pieceCode(Queen, Black));
-}
-
-// A planted table entry whose move leaves the engine's king capturable is not played.
-TEST(GameLoop, EnginesMoveIsCheckedBeforeItIsMade) {
-    useScript({"E2-E4", "F1-B5"});
-    script.onHumanMove = [](const Board& b) {
-        if (b.plyCount != 2) return;  // after 1.e4 e5: plant for the position after 2.Bb5
-        TranspositionTable& tt = *currentSession.load()->table;
-        Board after = b;
-        makeMove(after, mv("F1-B5"));
-        after.switchSide();
-        tt.entries[tt.indexOf(after)] = TableEntry{mv("D7-D6"), Black, 16, 1, tt.checkKeyOf(after)};  // d7 is pinned
-        arrangeNextDraw(2 * 12 * 64 + 1, false);  // after the keys and move 1: no clear wipes the plant
+// The engine's move made fit to play: one the rules refuse gives way to the first legal move, and a
+// pawn reaching the last rank becomes a piece of its colour, the queen unless another is named.
+TEST(GameLoop, EnginesMoveMadeFitToPlay) {
+    const char *promotable = "7k/P7/8/8/8/8/8/K7 w - - 0 1", *pinned = "4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1";
+    const std::vector<std::tuple<const char*, MoveInfo, const char*>> cases = {
+        {startFen, MoveInfo(1, 4, 3, 4, 8, 77), "E2-E4 12 77"},      // not a promotion
+        {startFen, MoveInfo(-1, -1, -1, -1, 1, 77), "H2-H4 12 77"},  // no move at all
+        {pinned, MoveInfo(1, 4, 2, 2, 12, 77), "E1-F2 12 77"},       // leaves the king capturable
+        {promotable, MoveInfo(6, 0, 7, 0, 12, 7), "A7-A8Q 8 7"}, {promotable, MoveInfo(6, 0, 7, 0, 3, 7), "A7-A8Q 8 7"},
+        {promotable, MoveInfo(6, 0, 7, 0, 4, 77), "A7-A8N 4 77"},
+        {"k7/8/8/8/8/8/p7/7K b - - 0 1", MoveInfo(1, 0, 0, 0, 1, 7), "A2-A1Q 9 7"},
     };
-    gameUi.stopRequested = [] { return script.next == script.moves.size() && script.beeps == 4; };
-    EXPECT_EQ(play(0, 1), unfinishedGame);
-    EXPECT_EQ(script.last.at(6, 3), pieceCode(Pawn, Black)) << "the pinned pawn stayed";
-    EXPECT_EQ(script.last.at(4, 0), pieceCode(Pawn, Black)) << "the first legal move, a7-a5, was played instead";
-}
-
-// The whole engine-vs-engine game from the start: its moves are part of the engine's record.
-TEST(GameLoop, EngineAgainstEngineRunsToItsResult) {
-    static std::string moves;
-    moves.clear();
-    useScript({});
-    gameUi.moveBeep = [] { moves += moveName(currentMove.load()) + " "; };
-    gameUi.stopRequested = nullptr;
-    EXPECT_EQ(play(1, 1), -1);
-    EXPECT_EQ(moves,
-              "E2-E4 E7-E5 G1-F3 B8-C6 F1-B5 A7-A6 B5-C6 D7-C6 E1-G1 C8-G4 H2-H3 H7-H5 D2-D3 D8-F6 H3-G4 H5-G4 "
-              "F3-G5 F6-H6 F2-F4 F8-C5 D3-D4 C5-D4 D1-D4 E5-D4 C2-C3 H6-H1 G1-F2 G4-G3 F2-E1 H1-G2 C3-D4 H8-H2 "
-              "B1-C3 F7-F6 G5-E6 A8-C8 E6-G7 E8-F8 G7-E6 F8-F7 E6-C5 F6-F5 E4-F5 C8-E8 C5-E6 G8-H6 C1-E3 H6-F5 "
-              "E6-G5 F7-G8 G5-E4 E8-E4 A1-D1 E4-E3 C3-E2 G2-E2 ");
-}
-
-int validEntries(const TranspositionTable& t) {
-    return static_cast<int>(std::count_if(t.entries, t.entries + t.size(), [](const TableEntry& e) { return e.valid; }));
+    for (const auto& [position, move, expected] : cases) {
+        const MoveInfo m = playableEngineMove(fen(position), table(), move);
+        EXPECT_EQ(spaced(moveName(m), int(m.promotion), m.value), expected) << position << " " << moveName(move);
+    }
 }
 
 // Two game threads in a row, painted by another thread while they play: the engine plays White in
-// the first, which stops once its table holds searches; the second is a fool's mate and starts
-// with a new session whose table holds the book only, under new keys.
+// the first until it stops unfinished, the second is a fool's mate.
 TEST(GameThread, TwoGamesInARowPaintedSafely) {
-    useScript({"E7-E5", "D8-H4", "B8-C6", "F2-F3", "E7-E5", "G2-G4", "D8-H4"});
-    static std::vector<int> entries, firstKeys;
-    static int filled;
-    entries.clear(), firstKeys.clear();
-    gameUi.askGameMode = [] {
-        entries.push_back(validEntries(*currentSession.load()->table));
-        firstKeys.push_back(currentSession.load()->table->indexKeys[0][0]);
-        whiteIsEngine = entries.size() == 1;
-        blackIsEngine = 0;
-    };
-    gameUi.stopRequested = [] {
-        if (!whiteIsEngine || script.beeps < 6) return false;
-        filled = validEntries(*currentSession.load()->table);
-        return true;
-    };
+    useScript("E7-E5 D8-H4 B8-C6 F2-F3 E7-E5 G2-G4 D8-H4");
+    static int games = 0;
+    gameUi.askGameMode = [] { whiteIsEngine = ++games == 1; };
+    gameUi.stopRequested = [] { return whiteIsEngine && beeps >= 6; };
     std::atomic<bool> stop{false};
     std::thread painter([&] {
         while (!stop) {
@@ -176,17 +90,9 @@ TEST(GameThread, TwoGamesInARowPaintedSafely) {
     for (int game = 0; game < 2; ++game) {
         gameRunning = true;
         std::thread(gameThreadMain).join();
-        EXPECT_FALSE(gameRunning);
-        EXPECT_EQ(currentSession.load(), nullptr);
+        EXPECT_TRUE(!gameRunning && currentSession.load() == nullptr);
     }
     stop = true;
     painter.join();
-    EXPECT_TRUE(script.boxes.empty());
-    EXPECT_EQ(script.results, std::vector<int>{-1}) << "the first game ended unfinished, unannounced";
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_GT(filled, entries[0]);
-    EXPECT_EQ(entries[1], entries[0]) << "the second table holds the book and nothing else";
-    EXPECT_NE(firstKeys[0], firstKeys[1]) << "the second game draws new keys";
+    EXPECT_EQ(spaced(shown, beeps), "Black wins. 10") << "the first game ended unfinished, unannounced";
 }
-
-}  // namespace

@@ -1,70 +1,89 @@
-// vimochess-tool: output formats of perft, divide and check, and its answer to bad input.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+// vimochess-tool: the output of each command, the recorded game, and the answer to bad input.
+#include <sstream>
 
-#include <algorithm>
-#include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
-
-namespace {
+#include "test_support.h"
 
 const std::string start = "'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1'";
+const std::string promote = "'7k/P7/8/8/8/8/8/K7 w - - 0 1'", mated = "'k7/8/1Q6/8/8/8/8/7K b - - 0 1'";
 
-// Runs the tool with args (shell syntax): its exit status (-1 when it did not exit normally) and
-// its stdout, or its stderr when errors is true.
-std::pair<int, std::string> run(const std::string& args, bool errors = false) {
-    const std::string cmd = std::string(VIMOCHESS_TOOL) + " " + args + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
-    FILE* pipe = popen(cmd.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int raw = pipe ? pclose(pipe) : -1;
-    return {raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
+// The published counts: the move generation with king safety, through the tool's perft.
+TEST(Tool, Perft) {
+    const std::vector<std::pair<const char*, std::vector<uint64_t>>> cases = {
+        {startFen, {20, 400, 8902, 197281}}, {kiwipete, {48, 2039}}, {endgame, {14, 191, 2812, 43238}},
+        {promotions, {6, 264, 9467}}, {bugCatcher, {44, 1486}},
+    };
+    for (const auto& [position, counts] : cases)
+        for (size_t d = 0; d < counts.size(); ++d)
+            EXPECT_EQ(run(VIMOCHESS_TOOL, spaced("perft '" + std::string(position) + "'", d + 1)).second,
+                      std::to_string(counts[d]) + "\n") << position;
 }
 
-TEST(ToolTest, Outputs) {
-    const std::string promote = "'7k/P7/8/8/8/8/8/K7 w - - 0 1'";
+// Recorded results of the search (from a fresh table) and of the move choice: any change to them is
+// a change of the engine's play and must be deliberate.
+TEST(Tool, RecordedSearchesAndMoveChoices) {
+    const auto q = [](const std::string& fen) { return "'" + fen + "' "; };
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"perft " + start + " 3", "8902\n"},
-        {"perft rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 2", "400\n"},  // FEN as words
-        {"perft " + start + " 0", "1\n"},
+        {"search " + q(kiwipete) + "1", "F3-F6 322 48"}, {"search " + q(kiwipete) + "3", "E2-A6 366 5883"},
+        {"search " + q(kiwipete) + "4", "E2-A6 -7 12209"}, {"search " + q(endgame) + "4", "B4-F4 16 3072"},
+        {"search " + q(bugCatcher) + "4", "D7-C8Q 162 5703"},
+        // Mate at ply 1 scores 10001 - 1; mated and stalemated at the root -10001 and 10001.
+        {"search '6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1' 4", "D1-D8 10000 774"},
+        {"search '3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1' 2", "none -10001 16"},
+        {"search 'k7/8/1Q6/8/8/8/8/7K b - - 0 1' 2", "none 10001 13"},
+        {"search 'k7/P7/K7/R1N5/8/8/7P/8 w - - 0 1' 3", "A6-B6 -10000 250"},  // every move stalemates: the first
+        {"search '4k3/8/8/8/8/8/8/4RK2 w - - 0 1' 2", "F1-G2 506 15"},         // the king can be taken: stop there
+        {"search 'r3k3/8/8/8/8/8/8/K2QK3 w - - 0 1' 2", "D1-D6 373 93"},       // two kings, then one
+        {"search 'r3k3/8/8/8/8/8/8/3Q4 w - - 0 1' 1", "D1-A4 402 21"},         // no king: row 0, column -1
+        {"search '8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1' 3", "B4-F4 165 824"},
+        {"think 'rnbqkbnr/pppppppp/8/8/8/P7/1PPPPPPP/RNBQKBNR b KQkq - 0 1'", "D7-D5 120 155217"},
+        {"think 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5'", "E1-G1 137 337783"},
+        {"think '8/5pk1/6p1/8/8/6P1/5PK1/R7 w - - 0 1'", "A1-A4 639 27019"},
+        {"think " + q(promotions), "C4-C5 -276 157675"}, {"think '4k3/8/8/8/8/8/4P3/4K3 b - - 0 1'", "E8-D7 -136 453"},
+        {"think " + q(startFen), "E2-E4 0 0"},  // the book
+    };
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(run(VIMOCHESS_TOOL, args), std::make_pair(0, expected + "\n")) << args;
+}
+
+TEST(Tool, Outputs) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"perft k7/8/8/8/8/8/8/K7 w - - 1", "3\n"}, {"perft 'k7/8/8/8/8/8/8/K7 w - - 0' 1", "3\n"},  // 4 to 6 fields
+        {"perft " + start + " 0", "1\n"}, {"perft " + mated + " 10", "0\n"},
         {"divide " + promote + " 1", "A7-A8Q 1\nA7-A8B 1\nA7-A8N 1\nA7-A8R 1\nA1-B2 1\nA1-A2 1\nA1-B1 1\ntotal 7\n"},
-        {"check " + start + " E2-E4", "0\n"},
+        {"divide '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' 1", "E1-F2 1\nE1-D2 1\nE1-F1 1\nE1-D1 1\ntotal 4\n"},
         {"check " + start + " e2-e4", "0\n"},
         {"check " + start + " E2-E5", "3 Against the rules for this piece!\n"},
         {"check '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' E2-C3", "10 King is in jeopardy!\n"},
         {"check " + promote + " A7-A8N", "0\n"},
+        {"eval '4k3/8/8/8/8/2N5/8/4K3 w - - 0 1'", "303\n"},
+        {"game 2", "1 E2-E4 0 0\n2 E7-E5 0 0\nunfinished\n"},
     };
-    for (const auto& [args, expected] : cases) EXPECT_EQ(run(args), std::make_pair(0, expected)) << args;
-    const std::string divide = run("divide " + start + " 2").second;
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(run(VIMOCHESS_TOOL, args), std::make_pair(0, expected)) << args;
+    const std::string divide = run(VIMOCHESS_TOOL, "divide " + start + " 2").second;
     EXPECT_EQ(divide.substr(0, 18) + divide.substr(divide.size() - 19), "H2-H4 20\nH2-H3 20\nB1-A3 20\ntotal 400\n");
     EXPECT_EQ(std::count(divide.begin(), divide.end(), '\n'), 21);
 }
 
-TEST(ToolTest, BadInputExitsWithStatusTwo) {
-    const std::vector<std::string> cases = {
-        "",
-        "frobnicate",
-        "perft " + start,
-        "perft 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN w KQkq - 0 1' 1",
-        "perft 'rnbqkbnr/ppppxppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1' 1",
-        "perft 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1' 1",
-        "perft 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e4 0 1' 1",
-        "perft " + start + " -1",
-        "perft " + start + " 99999999999",
-        "check " + start,
-        "check " + start + " E2E4",
-        "check " + start + " I2-I4",
-        "check " + start + " E7-E8X",
-    };
-    for (const std::string& args : cases) {
-        const auto [status, errors] = run(args, true);
-        EXPECT_EQ(status, 2) << args;
-        EXPECT_FALSE(errors.empty()) << args;
-        EXPECT_EQ(run(args).second, "") << args;
-    }
+// The engine against itself to the end: the recorded moves, the nodes searched, the result.
+TEST(Tool, TheRecordedGame) {
+    std::istringstream out(run(VIMOCHESS_TOOL, "game 200").second);
+    std::string moves, move, last;
+    long long nodes = 0;
+    for (int ply, value, n; out >> ply >> move >> value >> n;) moves += move + " ", nodes += n;
+    out.clear();
+    std::getline(out, last);
+    EXPECT_EQ(moves + std::to_string(nodes) + " " + last, std::string(engineGame) + " 7890043 result -1");
 }
 
-}  // namespace
+TEST(Tool, BadInputExitsWithStatusTwo) {
+    for (const std::string& args : std::vector<std::string>{
+             std::string(), "frobnicate " + start, "perft " + start, "perft 'k7/8/1Q6/8/8/8/8/7 b - - 0 1' 1",
+             "perft 'k7/8/8/8/8/8/8/K7 w - - 0 1 x' 1",
+             "perft " + start + " -1", "perft " + start + " 99999999999", "search " + start + " 9",
+             "divide " + start + " 0", "check " + start, "check " + start + " E2E4", "check " + start + " I2-I4",
+             "check " + start + " E7-E8X", "eval", "think", "game", "game 1 2", "game 12345", "game x", "bench x"}) {
+        const auto [status, errors] = run(VIMOCHESS_TOOL, args, true);
+        EXPECT_TRUE(status == 2 && !errors.empty() && run(VIMOCHESS_TOOL, args).second.empty()) << args;
+    }
+}
