@@ -66,9 +66,9 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 names=(heap native exe)
 bench() {
   case $1 in
-    heap) "$heap/vimochess-tool" bench ;;
-    native) "$out/native/vimochess-tool" bench ;;
-    exe) wine "$exe" bench ;;
+    heap) "$heap/vimochess-tool" bench 1 ;;
+    native) "$out/native/vimochess-tool" bench 1 ;;
+    exe) wine "$exe" bench 1 ;;
   esac
 }
 rm -f "$out"/{heap,native,exe}-*.txt

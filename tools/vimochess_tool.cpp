@@ -1,4 +1,6 @@
 // vimochess-tool: the rules and the engine from the command line, positions given as FEN.
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <iterator>
 #include <cstdio>
@@ -27,7 +29,7 @@ const char usage[] =
     "  search FEN DEPTH   one search to DEPTH with a fresh table: MOVE VALUE NODES\n"
     "  think FEN          the engine's move choice with a fresh table: MOVE VALUE NODES\n"
     "  game N             an engine-vs-engine game of at most N half-moves\n"
-    "  bench              the engine's speed on a fixed suite of positions\n"
+    "  bench [ROUNDS]     the engine's speed on a fixed suite of positions, run ROUNDS times (7)\n"
     "  build              how this program was compiled: compiler, target, and the predefined\n"
     "                     macros that tell optimisation, instruction set and assertions\n"
     "FEN may be one quoted argument or its fields as separate arguments.\n";
@@ -236,42 +238,57 @@ const char* const benchMiddlegames[] = {
     "3br1k1/p1pn3p/1p3n2/5pNq/2P1p3/1PN3PP/P2Q1PB1/4R1K1 w - - 0 23",
 };
 
-struct BenchTotal {
-    long long nodes = 0, ms = 0;
-    void print(const char* what) const {
-        std::printf("%s nodes %lld time %.3f nps %.0f\n", what, nodes, ms / 1000.0, ms ? nodes * 1000.0 / ms : 0.0);
-    }
-};
-
-// Runs think from a fresh table on each position, printing move, nodes and milliseconds.
-bool benchRun(const char* const* fens, size_t count, const MoveTable& table, BenchTotal& sum) {
-    for (size_t i = 0; i < count; ++i) {
-        Board board;
-        std::string error;
-        if (!readFen(fens[i], board, error)) return fail(error) == 0;
-        TranspositionTable* tt = freshTable();
-        const int64_t start = millisecondClock();
-        const MoveInfo m = think(board, table, *tt, true, true);
-        const int64_t ms = millisecondClock() - start;
-        delete tt;
-        sum.nodes += nodeCount;
-        sum.ms += ms;
-        std::printf("%-8s %10d nodes %7lld ms  %s\n", resultMoveName(m).c_str(), static_cast<int>(nodeCount),
-                    static_cast<long long>(ms), fens[i]);
-        std::fflush(stdout);
-    }
-    return true;
-}
-
+// Runs the suite `rounds` times (think from a fresh table on each position) and prints, per
+// position, the move, the positions searched and the median of its rounds' milliseconds, then the
+// middlegames' and the whole suite's totals, each timed as the median of its rounds: a single
+// run of the suite is too short for a steady figure on a busy machine. Every round must search
+// exactly what the first did.
 int benchCommand(const Args& a, const MoveTable& table) {
-    if (!a.words.empty()) return fail("bench takes no argument");
-    BenchTotal first, middlegames;
-    if (!benchRun(benchPositions, std::size(benchPositions), table, first) ||
-        !benchRun(benchMiddlegames, std::size(benchMiddlegames), table, middlegames))
-        return 2;
-    middlegames.print("middlegames");
-    BenchTotal total{first.nodes + middlegames.nodes, first.ms + middlegames.ms};
-    total.print("total");
+    int rounds = 7;
+    if (a.words.size() > 1 || (a.words.size() == 1 && (!readDepth(a.words[0], 99, rounds) || rounds < 1)))
+        return fail("bench takes at most one argument: the number of rounds (1 to 99)");
+    std::vector<const char*> fens(std::begin(benchPositions), std::end(benchPositions));
+    fens.insert(fens.end(), std::begin(benchMiddlegames), std::end(benchMiddlegames));
+    const size_t count = fens.size(), firstMiddlegame = std::size(benchPositions);
+
+    std::vector<std::string> moves(count);
+    std::vector<long long> nodes(count);
+    std::vector<std::vector<double>> ms(count);  // per position, per round
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < count; ++i) {
+            Board board;
+            std::string error;
+            if (!readFen(fens[i], board, error)) return fail(error);
+            TranspositionTable* tt = freshTable();
+            const auto start = std::chrono::steady_clock::now();
+            const std::string move = resultMoveName(think(board, table, *tt, true, true));
+            ms[i].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            delete tt;
+            if (round == 0) {
+                moves[i] = move, nodes[i] = nodeCount;
+            } else if (move != moves[i] || nodeCount != nodes[i]) {
+                return fail("round " + std::to_string(round + 1) + " searched " + fens[i] + " otherwise than round 1");
+            }
+        }
+
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    };
+    for (size_t i = 0; i < count; ++i)
+        std::printf("%-8s %10lld nodes %7.0f ms  %s\n", moves[i].c_str(), nodes[i], median(ms[i]), fens[i]);
+    auto printTotal = [&](const char* what, size_t from) {
+        long long sum = 0;
+        std::vector<double> roundMs(rounds, 0.0);
+        for (size_t i = from; i < count; ++i) {
+            sum += nodes[i];
+            for (int r = 0; r < rounds; ++r) roundMs[r] += ms[i][r];
+        }
+        const double seconds = median(roundMs) / 1000;
+        std::printf("%s nodes %lld time %.3f nps %.0f\n", what, sum, seconds, seconds > 0 ? sum / seconds : 0.0);
+    };
+    printTotal("middlegames", firstMiddlegame);
+    printTotal("total", 0);
     return 0;
 }
 
