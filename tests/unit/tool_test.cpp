@@ -47,14 +47,14 @@ TEST(Tool, RecordedSearchesAndMoveChoices) {
 
 TEST(Tool, Outputs) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"perft k7/8/8/8/8/8/8/K7 w - - 1", "3\n"}, {"perft 'k7/8/8/8/8/8/8/K7 w - - 0' 1", "3\n"},  // 4 to 6 fields
+        {"perft k7/8/8/8/8/8/8/K7 w - - 1", "3\n"}, {"perft 'k7/8/8/8/8/8/8/K7 w - - 100000' 1", "3\n"},  // 4 to 6 fields
         {"perft " + start + " 0", "1\n"}, {"perft " + mated + " 10", "0\n"},
         {"divide " + promote + " 1", "A7-A8Q 1\nA7-A8B 1\nA7-A8N 1\nA7-A8R 1\nA1-B2 1\nA1-A2 1\nA1-B1 1\ntotal 7\n"},
         {"divide '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' 1", "E1-F2 1\nE1-D2 1\nE1-F1 1\nE1-D1 1\ntotal 4\n"},
         {"check " + start + " e2-e4", "0\n"},
         {"check " + start + " E2-E5", "3 Against the rules for this piece!\n"},
         {"check '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' E2-C3", "10 King is in jeopardy!\n"},
-        {"check " + promote + " A7-A8N", "0\n"},
+        {"check " + promote + " A7-A8N", "0\n"}, {"check " + promote + " a7-a8q", "0\n"},
         {"eval '4k3/8/8/8/8/2N5/8/4K3 w - - 0 1'", "303\n"},
         {"game 2", "1 E2-E4 0 0\n2 E7-E5 0 0\nunfinished\n"},
     };
