@@ -56,7 +56,7 @@ TEST(Tool, Outputs) {
         {"check '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' E2-C3", "10 King is in jeopardy!\n"},
         {"check " + promote + " A7-A8N", "0\n"}, {"check " + promote + " a7-a8q", "0\n"},
         {"eval '4k3/8/8/8/8/2N5/8/4K3 w - - 0 1'", "303\n"},
-        {"game 2", "1 E2-E4 0 0\n2 E7-E5 0 0\nunfinished\n"},
+        {"game 0002", "1 E2-E4 0 0\n2 E7-E5 0 0\nunfinished\n"},
     };
     for (const auto& [args, expected] : cases)
         EXPECT_EQ(run(VIMOCHESS_TOOL, args), std::make_pair(0, expected)) << args;
@@ -79,7 +79,7 @@ TEST(Tool, TheRecordedGame) {
 TEST(Tool, BadInputExitsWithStatusTwo) {
     for (const std::string& args : std::vector<std::string>{
              std::string(), "frobnicate " + start, "perft " + start, "perft 'k7/8/1Q6/8/8/8/8/7 b - - 0 1' 1",
-             "perft 'k7/8/8/8/8/8/8/K7 w - - 0 1 x' 1",
+             "perft 'k7/8/8/8/8/8/8/K7 w - - 0 1 x' 1", "perft 'k7/8/8/8/8/8/8/K7 x - - 0 1' 1", "build x",
              "perft " + start + " -1", "perft " + start + " 99999999999", "search " + start + " 9",
              "divide " + start + " 0", "check " + start, "check " + start + " E2E4", "check " + start + " I2-I4",
              "check " + start + " E7-E8X", "eval", "think", "game", "game 1 2", "game 12345", "game x", "bench x"}) {
