@@ -205,6 +205,12 @@ uint8_t probeMark(const TableEntry& e) {
     return e.valid == 1 && (e.side == White || e.side == Black) ? probeMark(e.side, e.key) : 0;
 }
 
+// True when a pawn arrives where it may take en passant or promote: a move that may change more
+// than its two squares.
+inline bool pawnMayDoMore(PieceCode piece, int to) {
+    return (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
+}
+
 struct Search {
     const Engine& engine;
     const MoveTable& table;
@@ -244,9 +250,8 @@ inline void Search::describe(const Frame& f, Candidate& c) const {
     c.captured = captured;
     c.arriving = piece;
     c.count = 2;
-    const bool pawnMayDoMore = (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
     const bool kingMayCastle = (from == 4 && piece == 10) || (from == 60 && piece == 11);
-    if (pawnMayDoMore || kingMayCastle) {
+    if (pawnMayDoMore(piece, to) || kingMayCastle) {
         describeMore(f, c);
         return;
     }
@@ -479,6 +484,12 @@ MoveInfo withValue(const MoveInfo& m, int value) {
     return MoveInfo(m.fromRow, m.fromCol, m.toRow, m.toCol, m.promotion, value);
 }
 
+// The answer of a position without a legal move, ply half-moves below the root: mated, the sooner
+// the worse, or stalemated, with the move that led to it.
+MoveInfo noMoveValue(const Board& b, const MoveTable& table, int ply) {
+    return withValue(b.lastMove, isInCheck(b, table) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply);
+}
+
 MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal) {
     const Board& b = f.board;
 
@@ -558,8 +569,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     if (isRoot && anyLegal && best.value <= -scoreLimit) answer = firstLegal;
 
     if (!anyLegal) {
-        const int ply = rootDepth - depth;
-        best = withValue(b.lastMove, isInCheck(b, table) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply);
+        best = noMoveValue(b, table, rootDepth - depth);
         answer = best;
     }
 
@@ -603,10 +613,9 @@ MoveInfo Search::frontier(const Frame& f, int beta, bool& legal) {
                 departed = SquareKeys{f.index ^ keys[piece][origin].index, f.key ^ keys[piece][origin].key};
             }
         }
-        const bool pawnMayDoMore = (piece == 0 && to >> 3 >= 5) || (piece == 1 && to >> 3 <= 2);
         int32_t value = 0;
         bool scored = false;
-        if (plainPiece && !pawnMayDoMore && captured != theirKing) {
+        if (plainPiece && !pawnMayDoMore(piece, to) && captured != theirKing) {
             const SquareKeys &taken = keys[captured][to], &entered = keys[piece][to];
             if (!mayAnswer(departed.index ^ taken.index ^ entered.index, childSide,
                            departed.key ^ taken.key ^ entered.key)) {
@@ -625,8 +634,7 @@ MoveInfo Search::frontier(const Frame& f, int beta, bool& legal) {
         if (-value > best.value) best = withValue(c.move(), -value);
     }
     if (used == 0) {
-        const int ply = rootDepth - 1;
-        best = withValue(b.lastMove, isInCheck(b, table) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply);
+        best = noMoveValue(b, table, rootDepth - 1);
     }
     store(f.index, f.key, b.sideToMove, 1, best);
     return best;
