@@ -16,12 +16,12 @@ EvaluationTables::EvaluationTables() {
     static const int values[6] = {0, 512, 310, 308, 914, 0};
     for (int p = 0; p < 13; ++p)
         for (int s = 0; s < 64; ++s) {
-            const int r = s / 8, c = s % 8, sign = p % 2 == White ? 1 : -1;
-            int v = p == EmptySquare ? 0 : values[p / 2];
-            if (p == 0) v = 100 + 2 * r;
-            if (p == 1) v = 100 + 2 * (7 - r);
+            const int r = s / 8, c = s % 8, sign = pieceColour(p) == White ? 1 : -1;
+            int v = p == EmptySquare ? 0 : values[pieceKind(p)];
+            if (p == WhitePawn) v = 100 + 2 * r;
+            if (p == BlackPawn) v = 100 + 2 * (7 - r);
             // Knights away from the sixteen centre squares.
-            if (p / 2 == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
+            if (p != EmptySquare && pieceKind(p) == Knight && !(r >= 2 && r <= 5 && c >= 2 && c <= 5)) v -= 15;
             base[p][s] = static_cast<int16_t>(sign * v);
         }
     for (int w = 0; w < 16; ++w)
@@ -37,8 +37,11 @@ EvaluationTables::EvaluationTables() {
                     static_cast<int16_t>((w > 0 && all == w ? 50 * w : 0) - (b > 0 && all == b ? 30 * b : 0));
         }
     for (int p = 0; p < 13; ++p) {
-        fileCount[p] = p == EmptySquare ? 0 : (p < 4 ? 1u << (4 * p) : 0) + (1u << 16);
-        toKingSign[p] = static_cast<int8_t>(p < 2 || p > 9 ? 0 : p % 2 == White ? -1 : 1);
+        // Pawns and rooks count per colour in the file's first four fields; every piece counts in the fifth.
+        const bool pawnOrRook = p != EmptySquare && (pieceKind(p) == Pawn || pieceKind(p) == Rook);
+        fileCount[p] = p == EmptySquare ? 0 : (pawnOrRook ? 1u << (4 * p) : 0) + (1u << 16);
+        const bool attracted = p != EmptySquare && pieceKind(p) != Pawn && pieceKind(p) != King;
+        toKingSign[p] = static_cast<int8_t>(!attracted ? 0 : pieceColour(p) == White ? -1 : 1);
     }
     for (int k = 0; k <= 64; ++k)
         for (int s = 0; s < 64; ++s) {

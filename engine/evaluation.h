@@ -69,11 +69,11 @@ private:
 // A piece comes (by 1) or goes (by -1); defined here so that a move's updates compile inline.
 inline void EvaluationTerms::change(PieceCode p, int s, int by) {
     const unsigned r = static_cast<unsigned>(s) >> 3, c = static_cast<unsigned>(s) & 7;
-    const unsigned colour = static_cast<unsigned>(p) & 1;
+    const unsigned colour = static_cast<unsigned>(pieceColour(p));
     staleFiles |= static_cast<uint8_t>(1u << c);
     fileCounts[c] += by * evaluationTables.fileCount[p];
     base += by * evaluationTables.base[p][s];
-    switch (p >> 1) {
+    switch (pieceKind(p)) {
         case Pawn: break;
         case King:
             kings[colour] += by;
@@ -133,7 +133,7 @@ struct MoveScorer {
     // Both steps at once: piece leaves from; arriving replaces captured on to. The piece may be a
     // king, captured may not.
     int32_t scoreAfter(int from, int to, PieceCode piece, PieceCode captured, PieceCode arriving) const {
-        if (piece >> 1 != King) return arrive(depart(from, piece), to, captured, arriving);
+        if (pieceKind(piece) != King) return arrive(depart(from, piece), to, captured, arriving);
         // The other colour's distances now run to the king's new square, where the piece it takes
         // stood: that piece's distance was counted and is now 0, so only its base value goes.
         const EvaluationTables& t = evaluationTables;

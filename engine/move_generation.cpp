@@ -1,49 +1,22 @@
 #include "move_generation.h"
 
-#include "../rules/rule_checker.h"
+#include <vector>
 
-namespace {
+#include "../rules/move_generator.h"
 
-void addCandidate(MoveList* head, const Board& position, MoveInfo move) {
-    Board* copy = new Board(position);
-    makeMove(*copy, move);
-    copy->switchSide();
-    copy->lastMove = move;
-    addChild(head, copy);
-}
-
-void tryMove(MoveList* head, const Board& position, const MoveTable& table, bool kingSafety, int from, int to) {
-    if (checkMoveBetween(position, from, to, table, true, kingSafety) != Legal) return;
-    MoveInfo move(from / 8, from % 8, to / 8, to % 8, NoPromotion, 0);
-    const PieceCode piece = position.squares[from];
-    if (!promotesPawn(piece, move)) {
-        addCandidate(head, position, move);
-        return;
-    }
-    for (int kind = Rook; kind <= Queen; ++kind) {
-        move.promotion = pieceCode(kind, piece);
-        addCandidate(head, position, move);
-    }
-}
-
-}  // namespace
-
-MoveList* generateMoves(const Board& position, const MoveTable& table, bool kingSafety) {
+MoveList* generateMoves(const Board& position, bool kingSafety) {
     MoveList* head = new MoveList;
     head->board = const_cast<Board*>(&position);  // the head never owns or changes its board
-
-    // Destinations the table rules out are refused by the checker anyway; skipping them keeps
-    // the order of the rest.
-    const bool white = position.sideToMove == White;
-    for (int i = 0; i < 64; ++i) {
-        const int from = white ? i : 63 - i;
-        const PieceCode piece = position.squares[from];
-        if (pieceSide(piece) != position.sideToMove) continue;
-        const uint8_t* row = table.flags[piece][from];
-        for (int j = 0; j < 64; ++j) {
-            const int to = white ? j : 63 - j;
-            if (row[to]) tryMove(head, position, table, kingSafety, from, to);
-        }
+    const Occupancy occupied(position);
+    std::vector<GeneratedMove> moves;
+    MoveWalk walk(position, occupied, kingSafety);
+    for (GeneratedMove m; walk.next(m);) moves.push_back(m);
+    // Children are prepended: the last move first, so that the chain runs in the walk's order.
+    for (auto m = moves.rbegin(); m != moves.rend(); ++m) {
+        Board* copy = new Board;
+        Occupancy unused;
+        makeCandidate(position, occupied, *m, *copy, unused);
+        addChild(head, copy);
     }
     return head;
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "../rules/board.h"
-#include "../rules/move_table.h"
 
 struct PositionNode {
     Board* board = nullptr;
@@ -16,10 +15,10 @@ struct PositionNode {
 typedef PositionNode MoveList;
 
 // Every move checkMove accepts for the side to move, made on its own copy of the position, in the
-// engine's order: White's moves from the highest origin and destination down, Black's from the
-// lowest up; a promotion as queen, bishop, knight, rook. The caller owns the list and frees it
-// with destroyChildren and delete.
-MoveList* generateMoves(const Board& position, const MoveTable& table, bool kingSafety);
+// engine's order (the move generator's): White's moves from the highest origin and destination
+// down, Black's from the lowest up; a promotion as queen, bishop, knight, rook. The caller owns the
+// list and frees it with destroyChildren and delete.
+MoveList* generateMoves(const Board& position, bool kingSafety);
 
 // Prepends a node owning board to node's children.
 void addChild(PositionNode* node, Board* board);

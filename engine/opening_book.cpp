@@ -47,12 +47,8 @@ void LoadOpeningBook(TranspositionTable& table) {
     for (const BookLine& line : OpeningBook) {
         scratch->setStartPosition();
         for (int i = 0; i < line.moveCount; ++i) {
-            TableEntry& e = table.entries[table.indexOf(*scratch)];
-            e.valid = 1;
-            e.side = scratch->sideToMove;
-            e.depth = bookDepth;
-            e.move = line.moves[i];
-            e.key = table.checkKeyOf(*scratch);
+            table.put(table.indexOf(*scratch), table.checkKeyOf(*scratch), scratch->sideToMove, bookDepth,
+                      line.moves[i]);
             makeMove(*scratch, line.moves[i]);
             scratch->switchSide();
         }

@@ -1,6 +1,6 @@
 #include "../engine/move_choice.h"
-#include "../engine/move_generation.h"
 #include "../rules/game_end.h"
+#include "../rules/move_generator.h"
 #include "../rules/rule_checker.h"
 #include "game_control.h"
 
@@ -20,20 +20,19 @@ void settlePromotion(const Board& b, MoveInfo& m) {
         m.promotion = NoPromotion;
         return;
     }
-    const int colour = b.at(m.fromRow, m.fromCol);
-    const PieceCode p = m.promotion;
-    if (p < 2 || p > 9 || p % 2 != colour) m.promotion = pieceCode(Queen, colour);
+    const int colour = pieceColour(b.at(m.fromRow, m.fromCol));
+    if (!isPromotionPiece(m.promotion) || pieceColour(m.promotion) != colour) m.promotion = pieceCode(Queen, colour);
 }
 
 MoveInfo verifiedEngineMove(const Board& b, const MoveTable& table, MoveInfo move) {
     if (move.onBoard() && checkMove(b, move, table, true, true) == Legal) return move;
-    MoveList* list = generateMoves(b, table, true);
-    if (list->firstChild) {
-        const MoveInfo& first = list->firstChild->board->lastMove;
-        move = MoveInfo(first.fromRow, first.fromCol, first.toRow, first.toCol, first.promotion, move.value);
+    const Occupancy occupied(b);
+    GeneratedMove first;
+    if (MoveWalk(b, occupied, true).next(first)) {
+        const int value = move.value;
+        move = first.info();
+        move.value = value;
     }
-    destroyChildren(list);
-    delete list;
     return move;
 }
 
@@ -73,10 +72,10 @@ int playGame(GameSession* session, int32_t whiteEngine, int32_t blackEngine) {
     for (;;) {
         gameUi.drawBoard(board);
         if (board.quietMoveCount > 100) return 0;
-        if (isInCheck(board, table)) {
-            if (isCheckmate(board, table)) return board.sideToMove == White ? -1 : 1;
+        if (isInCheck(board)) {
+            if (isCheckmate(board)) return board.sideToMove == White ? -1 : 1;
         } else {
-            if (isStalemate(board, table)) return 0;
+            if (isStalemate(board)) return 0;
             gameUi.drawDepthAndValue(board, table);
         }
         if (gameUi.stopRequested && gameUi.stopRequested()) return unfinishedGame;

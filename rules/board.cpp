@@ -22,6 +22,13 @@ int findFirst(const Board& b, PieceCode code) {
 
 }  // namespace
 
+const Castling castlings[4] = {
+    {WhiteKing, WhiteRook, 4, 6, 7, 5},
+    {WhiteKing, WhiteRook, 4, 2, 0, 3},
+    {BlackKing, BlackRook, 60, 62, 63, 61},
+    {BlackKing, BlackRook, 60, 58, 56, 59},
+};
+
 Board::Board() : lastMove(0, 0, 0, 0, NoPromotion, 0) {
     for (PieceCode& s : squares) s = EmptySquare;
 }
@@ -39,71 +46,68 @@ void Board::setStartPosition() {
         for (int c = 0; c < 8; ++c) set(r, c, initialPosition[7 - r][c]);
 }
 
-void Board::switchSide() { sideToMove = sideToMove == White ? Black : White; }
+void Board::switchSide() { sideToMove = opponent(sideToMove); }
 
 int Board::findKing(bool ownSide) const {
-    bool white = (sideToMove == White && ownSide) || (sideToMove == Black && !ownSide);
-    return findFirst(*this, white ? 10 : 11);
+    const bool white = (sideToMove == White && ownSide) || (sideToMove == Black && !ownSide);
+    return findFirst(*this, white ? WhiteKing : BlackKing);
 }
 
-int Board::findKingOfColour(int colour) const { return findFirst(*this, colour == White ? 10 : 11); }
+int Board::findKingOfColour(int colour) const { return findFirst(*this, colour == White ? WhiteKing : BlackKing); }
+
+int enPassantVictim(const Board& b, int from, int to) {
+    const PieceCode piece = b.squares[from];
+    if (piece != WhitePawn && piece != BlackPawn) return -1;
+    const int colour = pieceColour(piece), enemy = opponent(colour);
+    if (to >> 3 != enPassantFromRow[colour] + (colour == White ? 1 : -1)) return -1;
+    const int column = to & 7, victim = enPassantFromRow[colour] * 8 + column;
+    const MoveInfo& last = b.lastMove;
+    if (b.squares[victim] != pieceCode(Pawn, enemy) || last.fromCol != column || last.toCol != column ||
+        last.toRow != from >> 3 || last.fromRow != pawnStartRow[enemy])
+        return -1;
+    return victim;
+}
+
+void describeUnusualMove(const Board& b, int from, int to, PieceCode promotion, MoveEffect& e) {
+    const PieceCode piece = b.squares[from];
+    e.piece = e.arriving = piece;
+    e.captured = b.squares[to];
+    if (promotion != NoPromotion && promotesPawn(piece, from >> 3, to >> 3)) e.arriving = promotion;
+    int n = 0;
+    const int victim = enPassantVictim(b, from, to);
+    if (victim >= 0) e.changes[n++] = SquareChange{static_cast<int8_t>(victim), b.squares[victim], EmptySquare};
+    e.changes[n++] = SquareChange{static_cast<int8_t>(from), piece, EmptySquare};
+    e.changes[n++] = SquareChange{static_cast<int8_t>(to), e.captured, e.arriving};
+    if (const Castling* c = castlingBy(piece, from, to)) {
+        e.changes[n++] = SquareChange{c->rookTo, b.squares[c->rookTo], c->rook};
+        e.changes[n++] = SquareChange{c->rookFrom, b.squares[c->rookFrom], EmptySquare};
+    }
+    e.count = static_cast<uint8_t>(n);
+}
 
 void makeMove(Board& b, MoveInfo m) {
+    MoveEffect effect;
+    describeMove(b, m.fromRow * 8 + m.fromCol, m.toRow * 8 + m.toCol, m.promotion, effect);
+    makeMove(b, m, effect);
+}
+
+void makeMove(Board& b, const MoveInfo& m, const MoveEffect& effect) {
     const int from = m.fromRow * 8 + m.fromCol;
     const int to = m.toRow * 8 + m.toCol;
-    const PieceCode piece = b.squares[from];
-
     b.plyCount += 1;
-    if (b.squares[to] == EmptySquare)
-        b.quietMoveCount += 1;
-    else
-        b.quietMoveCount = 0;
-
-    // En passant: only right after the captured pawn's double step past the capturer.
-    const bool whiteTakes = piece == 0 && m.toRow == 5;
-    const bool blackTakes = piece == 1 && m.toRow == 2;
-    if (whiteTakes || blackTakes) {
-        const int xRow = whiteTakes ? 4 : 3;
-        const PieceCode enemyPawn = whiteTakes ? 1 : 0;
-        const int doubleStepFrom = whiteTakes ? 6 : 1;
-        const MoveInfo& last = b.lastMove;
-        if (b.at(xRow, m.toCol) == enemyPawn && last.fromCol == m.toCol && last.toCol == m.toCol &&
-            last.toRow == m.fromRow && last.fromRow == doubleStepFrom)
-            b.set(xRow, m.toCol, EmptySquare);
-    }
-
+    b.quietMoveCount = effect.captured == EmptySquare ? b.quietMoveCount + 1 : 0;
+    for (int i = 0; i < effect.count; ++i) b.squares[effect.changes[i].square] = effect.changes[i].now;
     b.lastMove.fromRow = m.fromRow;
     b.lastMove.fromCol = m.fromCol;
     b.lastMove.toRow = m.toRow;
     b.lastMove.toCol = m.toCol;
 
-    b.squares[to] = piece;
-    b.squares[from] = EmptySquare;
-
-    if (m.promotion != NoPromotion && promotesPawn(piece, m)) b.squares[to] = m.promotion;
-
-    if (m.fromCol == 4 && ((m.fromRow == 0 && piece == 10) || (m.fromRow == 7 && piece == 11))) {
-        const PieceCode rook = piece == 10 ? 2 : 3;
-        if (m.toCol == 2) {
-            b.set(m.fromRow, 3, rook);
-            b.set(m.fromRow, 0, EmptySquare);
-        } else if (m.toCol == 6) {
-            b.set(m.fromRow, 5, rook);
-            b.set(m.fromRow, 7, EmptySquare);
-        }
+    // A right goes when its king or rook leaves home, or when the rook's corner is entered (a
+    // capture there removes that rook for good).
+    for (int right = 0; right < 4; ++right) {
+        const Castling& c = castlings[right];
+        if ((effect.piece == c.king && from == c.kingFrom) || (effect.piece == c.rook && from == c.rookFrom) ||
+            to == c.rookFrom)
+            b.castlingRights[right] = 0;
     }
-
-    // Rights go when the king or a rook leaves home, or when a rook's home corner is entered
-    // (a capture there removes that rook for good).
-    uint8_t* rights = b.castlingRights;
-    if (piece == 10 && from == 4) rights[WhiteKingSide] = rights[WhiteQueenSide] = 0;
-    if (piece == 2 && from == 0) rights[WhiteQueenSide] = 0;
-    if (piece == 2 && from == 7) rights[WhiteKingSide] = 0;
-    if (piece == 11 && from == 60) rights[BlackKingSide] = rights[BlackQueenSide] = 0;
-    if (piece == 3 && from == 56) rights[BlackQueenSide] = 0;
-    if (piece == 3 && from == 63) rights[BlackKingSide] = 0;
-    if (to == 0) rights[WhiteQueenSide] = 0;
-    if (to == 7) rights[WhiteKingSide] = 0;
-    if (to == 56) rights[BlackQueenSide] = 0;
-    if (to == 63) rights[BlackKingSide] = 0;
 }

@@ -1,6 +1,8 @@
-// The position: squares, side to move, castling rights, counters and the last move.
+// The position: squares, side to move, castling rights, counters and the last move; and what a
+// move does to it.
 #pragma once
 
+#include "geometry.h"
 #include "move_info.h"
 
 struct Board {
@@ -27,18 +29,70 @@ struct Board {
 
 enum CastlingRight { WhiteKingSide = 0, WhiteQueenSide = 1, BlackKingSide = 2, BlackQueenSide = 3 };
 
+// The four castlings, in the order of the rights: the king's two-square move and the rook's move
+// from its corner to the square the king crossed.
+struct Castling {
+    PieceCode king, rook;
+    int8_t kingFrom, kingTo, rookFrom, rookTo;
+};
+extern const Castling castlings[4];
+
+// The castling that the piece's move from `from` to `to` is, or null.
+inline const Castling* castlingBy(PieceCode piece, int from, int to) {
+    for (const Castling& c : castlings)
+        if (c.king == piece && c.kingFrom == from && c.kingTo == to) return &c;
+    return nullptr;
+}
+
 // 0 for a white piece, 1 for a black one, 2 for an empty square or any other byte.
 inline int pieceSide(PieceCode code) { return code < 0 || code > 11 ? 2 : code % 2; }
 
 // True when the move takes a white pawn from row 6 to row 7 or a black pawn from row 1 to row 0:
 // a promotion. Only the rows and the piece on the origin count, not whether the move is legal.
-inline bool promotesPawn(PieceCode piece, const MoveInfo& m) {
-    return (piece == 0 && m.fromRow == 6 && m.toRow == 7) || (piece == 1 && m.fromRow == 1 && m.toRow == 0);
+inline bool promotesPawn(PieceCode piece, int fromRow, int toRow) {
+    return (piece == WhitePawn && fromRow == 6 && toRow == 7) || (piece == BlackPawn && fromRow == 1 && toRow == 0);
 }
+inline bool promotesPawn(PieceCode piece, const MoveInfo& m) { return promotesPawn(piece, m.fromRow, m.toRow); }
 inline bool isPromotion(const Board& board, const MoveInfo& m) {
     return promotesPawn(board.at(m.fromRow, m.fromCol), m);
+}
+
+// The square of the pawn that a pawn's move from `from` to `to` takes en passant, or -1: the enemy
+// pawn beside the origin in the destination's column, right after its double step past the mover.
+int enPassantVictim(const Board& board, int from, int to);
+
+// What a move does to the squares, in the order they change: the pawn taken en passant, the
+// origin, the destination, and for castling the rook's two squares.
+struct SquareChange {
+    int8_t square;
+    PieceCode was, now;
+};
+struct MoveEffect {
+    PieceCode piece, captured, arriving;  // on the origin, on the destination, arriving there
+    uint8_t count;                        // squares changed: 2, 3 (en passant) or 4 (castling)
+    SquareChange changes[4];
+};
+
+// True when a move of the piece may change more than its two squares: a pawn arriving where it may
+// take en passant or promote, or a king leaving the square it castles from.
+inline bool mayChangeMore(PieceCode piece, int from, int to) {
+    return (piece == WhitePawn && to >> 3 >= 5) || (piece == BlackPawn && to >> 3 <= 2) ||
+           (piece == WhiteKing && from == 4) || (piece == BlackKing && from == 60);
+}
+void describeUnusualMove(const Board& board, int from, int to, PieceCode promotion, MoveEffect& effect);
+// What the move from `from` to `to` does, a pawn reaching the last rank becoming `promotion` unless
+// that is NoPromotion.
+inline void describeMove(const Board& board, int from, int to, PieceCode promotion, MoveEffect& effect) {
+    if (mayChangeMore(board.squares[from], from, to)) return describeUnusualMove(board, from, to, promotion, effect);
+    effect.piece = effect.arriving = board.squares[from];
+    effect.captured = board.squares[to];
+    effect.count = 2;
+    effect.changes[0] = SquareChange{static_cast<int8_t>(from), effect.piece, EmptySquare};
+    effect.changes[1] = SquareChange{static_cast<int8_t>(to), effect.captured, effect.piece};
 }
 
 // Plays a move without checking it: captures (en passant included), promotion, the rook of a
 // castling king, castling rights, counters and the last-move record. The side to move is kept.
 void makeMove(Board& board, MoveInfo move);
+// The same, with what describeMove said the move does.
+void makeMove(Board& board, const MoveInfo& move, const MoveEffect& effect);

@@ -2,10 +2,9 @@
 #pragma once
 
 #include "board.h"
-#include "move_table.h"
 
-bool isInCheck(const Board& board, const MoveTable& table);
+bool isInCheck(const Board& board);
 // The side to move has no legal move; asked of a side found in check.
-bool isCheckmate(const Board& board, const MoveTable& table);
+bool isCheckmate(const Board& board);
 // The side to move has no legal move; asked of a side not in check.
-bool isStalemate(const Board& board, const MoveTable& table);
+bool isStalemate(const Board& board);

@@ -9,10 +9,18 @@ typedef int8_t PieceCode;
 enum PieceKind { Pawn = 0, Rook = 1, Knight = 2, Bishop = 3, Queen = 4, King = 5 };
 enum Side { White = 0, Black = 1 };
 
+const PieceCode WhitePawn = 0, BlackPawn = 1, WhiteRook = 2, BlackRook = 3, WhiteKnight = 4, BlackKnight = 5,
+                WhiteBishop = 6, BlackBishop = 7, WhiteQueen = 8, BlackQueen = 9, WhiteKing = 10, BlackKing = 11;
 const PieceCode EmptySquare = 12;   // also "no promotion" in a MoveInfo
 const PieceCode NoPromotion = 12;
 
 inline PieceCode pieceCode(int kind, int colour) { return static_cast<PieceCode>(2 * kind + colour); }
+// The kind and colour of a piece (codes 0 to 11).
+inline int pieceKind(PieceCode piece) { return piece >> 1; }
+inline int pieceColour(PieceCode piece) { return piece & 1; }
+inline int opponent(int side) { return side == White ? Black : White; }
+// A piece a pawn may become: a rook, knight, bishop or queen of either colour.
+inline bool isPromotionPiece(PieceCode p) { return p >= WhiteRook && p <= BlackQueen; }
 
 // Thrown when a MoveInfo is built from a square name that is not two characters long.
 struct EMoveInfo_BADINITIALIZATION {};

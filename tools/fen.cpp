@@ -146,6 +146,6 @@ std::string moveName(const MoveInfo& m) {
     s += '-';
     s += static_cast<char>('A' + m.toCol);
     s += static_cast<char>('1' + m.toRow);
-    if (m.promotion >= 2 && m.promotion <= 9) s += pieceLetters[m.promotion / 2];
+    if (isPromotionPiece(m.promotion)) s += pieceLetters[pieceKind(m.promotion)];
     return s;
 }

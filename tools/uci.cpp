@@ -7,10 +7,10 @@
 
 #include "engine/engine.h"
 #include "engine/move_choice.h"
-#include "engine/move_generation.h"
 #include "engine/search_display.h"
 #include "fen.h"
 #include "rules/game_end.h"
+#include "rules/move_generator.h"
 #include "rules/rule_checker.h"
 
 namespace {
@@ -69,18 +69,18 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
 
 // What makes a position one the rules cannot play from: the engine needs exactly one king a
 // side, no pawn on a back rank, and no king that the side to move could take.
-std::string positionFault(const Board& b, const MoveTable& table) {
+std::string positionFault(const Board& b) {
     int kings[2] = {0, 0};
     for (int s = 0; s < 64; ++s) {
         const PieceCode p = b.squares[s];
-        if (p == pieceCode(King, White) || p == pieceCode(King, Black)) ++kings[p % 2];
-        if ((p == pieceCode(Pawn, White) || p == pieceCode(Pawn, Black)) && (s / 8 == 0 || s / 8 == 7))
+        if (p == WhiteKing || p == BlackKing) ++kings[pieceColour(p)];
+        if ((p == WhitePawn || p == BlackPawn) && (s / 8 == 0 || s / 8 == 7))
             return "a pawn on the first or last rank";
     }
     if (kings[White] != 1 || kings[Black] != 1) return "each side needs exactly one king";
     Board other(b);
     other.switchSide();
-    if (isInCheck(other, table)) return "the side not to move is in check";
+    if (isInCheck(other)) return "the side not to move is in check";
     return "";
 }
 
@@ -107,8 +107,7 @@ std::string uciMoveName(const MoveInfo& m) {
     s += static_cast<char>('1' + m.fromRow);
     s += static_cast<char>('a' + m.toCol);
     s += static_cast<char>('1' + m.toRow);
-    if (m.promotion >= pieceCode(Rook, White) && m.promotion <= pieceCode(Queen, Black))
-        s += "?rnbq"[m.promotion / 2];
+    if (isPromotionPiece(m.promotion)) s += "?rnbq"[pieceKind(m.promotion)];
     return s;
 }
 
@@ -200,7 +199,7 @@ void UciEngine::setPosition(const std::string& args, std::ostream& out) {
     } else if (!w.empty() && w[0] == "fen") {
         std::string fen, error;
         for (size_t i = 1; i < movesAt; ++i) fen += (i > 1 ? " " : "") + w[i];
-        if (!readFen(fen, b, error) || !(error = positionFault(b, *session->moveTable)).empty()) {
+        if (!readFen(fen, b, error) || !(error = positionFault(b)).empty()) {
             inform(out, "bad FEN '" + fen + "': " + error + "; the position is unchanged");
             return;
         }
@@ -231,9 +230,8 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
 
     const Board& b = *session->board;
     const MoveTable& table = *session->moveTable;
-    MoveList* legalMoves = generateMoves(b, table, true);
     std::string answer = "0000";
-    if (legalMoves->firstChild) {
+    if (hasLegalMove(b)) {
         infoOut = &out;
         thinkStart = millisecondClock();
         iterationDone = reportIteration;
@@ -241,8 +239,6 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         iterationDone = nullptr;
         answer = uciMoveName(playableEngineMove(b, table, thought));
     }
-    destroyChildren(legalMoves);
-    delete legalMoves;
 
     if (waitForStop) {
         heldMove = answer;

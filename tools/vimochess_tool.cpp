@@ -10,12 +10,12 @@
 
 #include "engine/engine.h"
 #include "engine/move_choice.h"
-#include "engine/move_generation.h"
 #include "engine/opening_book.h"
 #include "engine/random.h"
 #include "engine/search_display.h"
 #include "fen.h"
 #include "game/game_control.h"
+#include "rules/move_generator.h"
 #include "rules/rule_checker.h"
 
 namespace {
@@ -57,16 +57,18 @@ bool readDepth(const std::string& s, int maxDepth, int& depth) {
     return depth <= maxDepth;
 }
 
-uint64_t perft(const Board& board, const MoveTable& table, int depth) {
+// The leaves of the tree of legal moves; the last ply's moves are counted, not made.
+uint64_t perft(const Board& board, const Occupancy& occupied, int depth) {
     if (depth == 0) return 1;
-    MoveList* list = generateMoves(board, table, true);
+    if (depth == 1) return countLegalMoves(board, occupied);
     uint64_t n = 0;
-    if (depth == 1)
-        n = childCount(list);
-    else
-        for (PositionNode* c = list->firstChild; c; c = c->nextSibling) n += perft(*c->board, table, depth - 1);
-    destroyChildren(list);
-    delete list;
+    MoveWalk walk(board, occupied, true);
+    Board child;
+    Occupancy childOccupied;
+    for (GeneratedMove m; walk.next(m);) {
+        makeCandidate(board, occupied, m, child, childOccupied);
+        n += perft(child, childOccupied, depth - 1);
+    }
     return n;
 }
 
@@ -80,26 +82,28 @@ bool positionAnd(const Args& a, Board& board, std::string& last, std::string& er
     return readFen(a.fen(1), board, error);
 }
 
-int perftCommand(const Args& a, const MoveTable& table, bool divide) {
+int perftCommand(const Args& a, bool divide) {
     Board board;
     std::string depthText, error;
     if (!positionAnd(a, board, depthText, error)) return fail(error);
     int depth;
     if (!readDepth(depthText, 10, depth)) return fail("bad depth '" + depthText + "' (0 to 10)");
+    const Occupancy occupied(board);
     if (!divide) {
-        std::printf("%llu\n", static_cast<unsigned long long>(perft(board, table, depth)));
+        std::printf("%llu\n", static_cast<unsigned long long>(perft(board, occupied, depth)));
         return 0;
     }
     if (depth == 0) return fail("divide needs a depth of at least 1");
-    MoveList* list = generateMoves(board, table, true);
+    MoveWalk walk(board, occupied, true);
+    Board child;
+    Occupancy childOccupied;
     uint64_t total = 0;
-    for (PositionNode* c = list->firstChild; c; c = c->nextSibling) {
-        const uint64_t n = perft(*c->board, table, depth - 1);
+    for (GeneratedMove m; walk.next(m);) {
+        makeCandidate(board, occupied, m, child, childOccupied);
+        const uint64_t n = perft(child, childOccupied, depth - 1);
         total += n;
-        std::printf("%s %llu\n", moveName(c->board->lastMove).c_str(), static_cast<unsigned long long>(n));
+        std::printf("%s %llu\n", moveName(m.info()).c_str(), static_cast<unsigned long long>(n));
     }
-    destroyChildren(list);
-    delete list;
     std::printf("total %llu\n", static_cast<unsigned long long>(total));
     return 0;
 }
@@ -330,7 +334,7 @@ int main(int argc, char** argv) {
     buildMoveTable(*table);
     int status;
     if (command == "perft" || command == "divide")
-        status = perftCommand(args, *table, command == "divide");
+        status = perftCommand(args, command == "divide");
     else if (command == "check")
         status = checkCommand(args, *table);
     else if (command == "eval")

@@ -20,7 +20,7 @@ static MoveInfo referenceSearch(PositionNode* n, TranspositionTable& tt, int dep
         if (e->move.onBoard() && checkMove(b, e->move, table(), true, false) == Legal) return e->move;
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit), firstLegal, last = b.lastMove;
     if (depth == 0) return last.value = Engine().evaluate(b), last;
-    MoveList* list = generateMoves(b, table(), false);
+    MoveList* list = generateMoves(b, false);
     const int count = childCount(list);
     int found = -1, i = 0, moveNo = 0;
     for (PositionNode* c = list->firstChild; firstMove && c; c = c->nextSibling, ++i)
@@ -47,7 +47,7 @@ static MoveInfo referenceSearch(PositionNode* n, TranspositionTable& tt, int dep
     if (!anyLegal) {
         const int ply = rootDepth - depth;
         best = answer = last;
-        best.value = answer.value = isInCheck(b, table()) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply;
+        best.value = answer.value = isInCheck(b) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply;
     }
     tt.store(tt.indexOf(b), tt.checkKeyOf(b), b.sideToMove, depth, best);
     return answer;

@@ -1,9 +1,10 @@
-// The chess rules: the rule checker's codes and texts, and making moves. The move generation is
-// checked by the tool's perft and divide (tool_test.cpp) and by the search against the heap-node
-// search (fast_paths_test.cpp).
+// The chess rules: the rule checker's codes and texts, making moves, and the move generator held to
+// the checker's answers. Perft counts are checked through the tool (tool_test.cpp).
 #include <sstream>
 
 #include "test_support.h"
+#include "rules/game_end.h"
+#include "rules/move_generator.h"
 #include "rules/rule_checker.h"
 
 // Each case: a position and its moves as MOVE=CODE, with ! for a check without king safety and ~ for
@@ -34,7 +35,7 @@ TEST(RuleChecker, CodeOfEveryRefusalAndItsText) {
         {"4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5d6=11"}, {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1", "e4d3=0"},
         {"4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6=0"}, {"8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", "e5d6=10"},
     };
-    EXPECT_FALSE(squareAttacked(fen("4k3/8/8/8/8/8/6p1/4K3 w - - 0 1"), 0, 6, table())) << "g1, straight ahead of g2";
+    EXPECT_FALSE(squareAttacked(fen("4k3/8/8/8/8/8/6p1/4K3 w - - 0 1"), 0, 6)) << "g1, straight ahead of g2";
     for (const auto& [position, moves] : cases) {
         std::istringstream in(moves);
         for (std::string m; in >> m;)
@@ -78,4 +79,41 @@ TEST(MakeMove, PositionAndCountersAfterTheMove) {
         rights += ' ';
     }
     EXPECT_EQ(rights, "--kq -Qkq K-k- -Q-q KQ-- KQ-q K-k- -Q-q ");
+}
+
+// The generator lists exactly the moves the checker accepts, with and without king safety, in the
+// engine's order, and counts the legal ones alike. Positions from random games (kings missing or
+// doubled among them) and the checker's hard cases: castling through attacks, en passant only right
+// after the double step and across a pin, pins, promotions.
+TEST(MoveGenerator, ListsWhatTheCheckerAcceptsInTheEnginesOrder) {
+    std::vector<Board> positions = randomPositions(24, 30, 9);
+    for (const char* hard : {"r3k2r/8/8/8/4r3/8/8/R3K2R w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1",
+                             "r3k2r/8/8/8/1r6/8/8/R3K2R w KQkq - 0 1", "4k3/8/8/8/8/8/4p3/R3K2R w KQ - 0 1",
+                             "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1",
+                             "8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", "8/8/3k4/8/2pP4/8/8/3RK3 b - d3 0 1",
+                             "4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1", "4k3/8/8/b7/8/8/3P4/4K3 w - - 0 1", promotions,
+                             "2r1k3/1P6/8/8/8/8/6p1/4K2R b K - 0 1", "4k3/8/8/8/8/8/8/r3K2R w K - 0 1"})
+        positions.push_back(fen(hard));
+    for (const Board& b : positions)
+        for (bool safety : {false, true}) {
+            const Occupancy occupied(b);
+            std::vector<std::string> accepted, listed;  // a promotion once for its four pieces
+            std::vector<long> order;
+            MoveWalk walk(b, occupied, safety);
+            for (GeneratedMove m; walk.next(m);) {
+                const int pair = 64 * m.from + m.to, kind = m.promotion == NoPromotion ? 0 : pieceKind(m.promotion);
+                order.push_back(4L * (b.sideToMove == White ? 4095 - pair : pair) + (kind ? Queen - kind : 0));
+                if (kind == 0 || kind == Queen) listed.push_back(moveName(MoveInfo(m.from >> 3, m.from & 7, m.to >> 3, m.to & 7)));
+            }
+            for (int pair = 0; pair < 4096; ++pair)
+                if (checkMoveBetween(b, pair / 64, pair % 64, table(), true, safety) == Legal)
+                    accepted.push_back(moveName(MoveInfo(pair / 512, pair / 64 % 8, pair % 64 / 8, pair % 8)));
+            const std::string where = std::string(safety ? "legal" : "pseudo-legal") + " moves, " +
+                                      (b.sideToMove == White ? "White" : "Black") + " to move";
+            ASSERT_TRUE(std::is_sorted(order.begin(), order.end()) &&
+                        std::adjacent_find(order.begin(), order.end()) == order.end()) << where;
+            std::sort(listed.begin(), listed.end()), std::sort(accepted.begin(), accepted.end());
+            ASSERT_EQ(listed, accepted) << where;
+            ASSERT_EQ(safety ? countLegalMoves(b, occupied) : 0, safety ? static_cast<int>(order.size()) : 0) << where;
+        }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/move_generation.h"
+#include "rules/move_table.h"
 #include "engine/opening_book.h"
 #include "engine/random.h"
 #include "fen.h"
@@ -83,7 +84,7 @@ inline std::vector<Board> randomPositions(int games, int plies, unsigned seed) {
         Board b = fen(starts[g % (sizeof starts / sizeof *starts)]);
         for (int p = 0; p < plies; ++p) {
             out.push_back(b);
-            MoveList* list = generateMoves(b, table(), rng() % 4 != 0);
+            MoveList* list = generateMoves(b, rng() % 4 != 0);
             PositionNode* c = list->firstChild;
             for (int i = c ? static_cast<int>(rng() % childCount(list)) : 0; i > 0; --i) c = c->nextSibling;
             if (c) b = *c->board;

@@ -1,0 +1,160 @@
+#include "move_generator.h"
+
+#include "rule_checker.h"
+
+Occupancy::Occupancy(const Board& b) {
+    for (int s = 0; s < 64; ++s)
+        if (pieceSide(b.squares[s]) < 2) bySide[pieceColour(b.squares[s])].add(s);
+}
+
+SquareSet pseudoTargets(const Board& b, const Occupancy& o, int from) {
+    const Geometry& g = geometry;
+    const PieceCode piece = b.squares[from];
+    const int colour = pieceColour(piece), kind = pieceKind(piece);
+    const SquareSet own = o.bySide[colour], all = o.all();
+    if (kind == Knight) return g.knightJumps[from] & ~own;
+    if (kind == King) {
+        SquareSet t = g.kingSteps[from] & ~own;
+        for (const Castling& c : castlings)
+            if (c.king == piece && c.kingFrom == from && castlingAllowed(b, c)) t.add(c.kingTo);
+        return t;
+    }
+    if (kind == Pawn) {
+        SquareSet t = g.pawnSteps[colour][from] & ~all;
+        if (!t.empty()) t = t | (g.pawnDoubleSteps[colour][from] & ~all);
+        t = t | (g.pawnCaptures[colour][from] & o.bySide[1 - colour]);
+        if (from >> 3 == enPassantFromRow[colour])
+            for (SquareSet s = g.pawnCaptures[colour][from] & ~all; !s.empty();) {
+                const int to = s.takeLowest();
+                if (enPassantVictim(b, from, to) >= 0) t.add(to);
+            }
+        return t;
+    }
+    SquareSet t;
+    for (int d = 0; d < 8; ++d)
+        if (slides(kind, d)) t = t | g.reach(from, d, all);
+    return t & ~own;
+}
+
+KingGuard::KingGuard(const Board& b, const Occupancy& o) {
+    const Geometry& g = geometry;
+    const int side = b.sideToMove, enemy = opponent(side);
+    const PieceCode ownKing = pieceCode(King, side);
+    int kings = 0;
+    for (SquareSet s = o.bySide[side]; !s.empty();) {
+        const int square = s.takeLowest();
+        if (b.squares[square] == ownKing && kings++ == 0) king = square;
+    }
+    if (kings != 1) {
+        king = -1;
+        return;
+    }
+    const auto check = [&](SquareSet from, int kind) {
+        for (; !from.empty();) {
+            const int square = from.takeLowest();
+            if (b.squares[square] == pieceCode(kind, enemy)) ++checkers, evasions.add(square);
+        }
+    };
+    check(g.pawnAttackers[enemy][king], Pawn);
+    check(g.knightJumps[king], Knight);
+    check(g.kingSteps[king], King);
+    const SquareSet all = o.all();
+    for (int d = 0; d < 8; ++d) {
+        const int first = g.firstBlocker(king, d, all);
+        if (first < 0) continue;
+        const PieceCode p = b.squares[first];
+        if (pieceColour(p) == enemy) {
+            if (slides(pieceKind(p), d)) ++checkers, evasions = evasions | (g.rays[king][d] & ~g.rays[first][d]);
+            continue;
+        }
+        const int second = g.firstBlocker(first, d, all);
+        if (second < 0) continue;
+        const PieceCode q = b.squares[second];
+        if (pieceColour(q) == enemy && slides(pieceKind(q), d)) {
+            pinned.add(first);
+            pinnedSquare[pins] = static_cast<int8_t>(first);
+            pinningSquare[pins] = static_cast<int8_t>(second);
+            pinDirection[pins++] = static_cast<int8_t>(d);
+        }
+    }
+}
+
+SquareSet KingGuard::legal(const Board& b, const Occupancy& o, int from, SquareSet targets) const {
+    const PieceCode piece = b.squares[from];
+    // Moves this guard cannot judge from the pins and checks: the rule checker's test decides.
+    SquareSet asked, safe;
+    if (king < 0) {
+        asked = targets;
+        targets = SquareSet();
+    } else if (from == king) {
+        SquareSet without = o.all();
+        without.remove(king);
+        const int enemy = opponent(b.sideToMove);
+        for (SquareSet s = targets; !s.empty();) {
+            const int to = s.takeLowest();
+            if (castlingBy(piece, from, to))
+                asked.add(to);
+            else if (!attackedBy(b, without, to, enemy))
+                safe.add(to);
+        }
+        targets = SquareSet();
+    } else {
+        if (pieceKind(piece) == Pawn && from >> 3 == enPassantFromRow[pieceColour(piece)])
+            for (SquareSet s = targets & geometry.pawnCaptures[pieceColour(piece)][from]; !s.empty();) {
+                const int to = s.takeLowest();
+                if (enPassantVictim(b, from, to) >= 0) asked.add(to), targets.remove(to);
+            }
+        if (checkers > 1) targets = SquareSet();
+        if (checkers == 1) targets = targets & evasions;
+        if (pinned.has(from))
+            for (int i = 0; i < pins; ++i)
+                if (pinnedSquare[i] == from) {
+                    const int d = pinDirection[i];
+                    targets = targets & geometry.rays[king][d] & ~geometry.rays[pinningSquare[i]][d];
+                }
+    }
+    for (; !asked.empty();) {
+        const int to = asked.takeLowest();
+        if (!leavesKingCapturable(b, MoveInfo(from >> 3, from & 7, to >> 3, to & 7))) safe.add(to);
+    }
+    return targets | safe;
+}
+
+MoveWalk::MoveWalk(const Board& b, const Occupancy& o, bool safety)
+    : board(b), occupied(o), kingSafety(safety), white(b.sideToMove == White), side(b.sideToMove) {
+    if (side != White && side != Black) return;
+    origins = o.bySide[side];
+    if (kingSafety) guard = KingGuard(b, o);
+}
+
+void MoveWalk::nextPiece() {
+    from = white ? origins.takeHighest() : origins.takeLowest();
+    targets = pseudoTargets(board, occupied, from);
+    if (kingSafety) targets = guard.legal(board, occupied, from, targets);
+    lastRow = promotesPawn(board.squares[from], from >> 3, promotionRow[side]) ? promotionRow[side] : -1;
+}
+
+int countLegalMoves(const Board& b, const Occupancy& o) {
+    const int side = b.sideToMove;
+    if (side != White && side != Black) return 0;
+    const KingGuard guard(b, o);
+    int n = 0;
+    for (SquareSet own = o.bySide[side]; !own.empty();) {
+        const int from = own.takeLowest();
+        const int count = guard.legal(b, o, from, pseudoTargets(b, o, from)).count();
+        n += promotesPawn(b.squares[from], from >> 3, promotionRow[side]) ? 4 * count : count;
+    }
+    return n;
+}
+
+bool hasLegalMove(const Board& b) {
+    const Occupancy o(b);
+    GeneratedMove m;
+    return MoveWalk(b, o, true).next(m);
+}
+
+bool hasPseudoMove(const Board& b) {
+    const Occupancy o(b);
+    GeneratedMove m;
+    return MoveWalk(b, o, false).next(m);
+}
