@@ -48,6 +48,15 @@ struct EvaluationTerms {
     void remove(PieceCode piece, int square) { change(piece, square, -1); }
     // Brings the file terms and king distances up to date after a run of add and remove.
     void settle();
+    // A move's changes of the squares, as describeMove gives them, settled.
+    void apply(const MoveEffect& effect) {
+        for (int i = 0; i < effect.count; ++i) {
+            const SquareChange& c = effect.changes[i];
+            if (c.was != EmptySquare) remove(c.was, c.square);
+            if (c.now != EmptySquare) add(c.now, c.square);
+        }
+        settle();
+    }
 
     // True when the running sums hold the score: each colour has at most one king, and its square
     // is known.

@@ -41,12 +41,7 @@ struct Frame {
         occupied = parent.occupied;
         occupied.apply(effect);
         terms = parent.terms;
-        for (int i = 0; i < effect.count; ++i) {
-            const SquareChange& c = effect.changes[i];
-            if (c.was != EmptySquare) terms.remove(c.was, c.square);
-            if (c.now != EmptySquare) terms.add(c.now, c.square);
-        }
-        terms.settle();
+        terms.apply(effect);
         index = childIndex;
         key = childKey;
     }

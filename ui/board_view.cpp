@@ -23,7 +23,7 @@ int bitmapIndex(PieceCode code, bool darkSquare) {
     if (code == EmptySquare)
         index = emptyLightBitmap;
     else if (code >= 0 && code < 12)
-        index = 12 * (code % 2) + (code - code % 2);
+        index = 12 * pieceColour(code) + 2 * pieceKind(code);
     else
         return -1;
     return index + (darkSquare ? 1 : 0);
@@ -111,7 +111,7 @@ int promotionChoiceAt(int x, int y, int squareWidth, int squareHeight) {
 
 PieceCode promotionPiece(int choice, int side) {
     if (choice < 0 || choice > 3) return NoPromotion;
-    return PieceCode(2 * (choice + 1) + side);
+    return pieceCode(Rook + choice, side);
 }
 
 bool asksForPromotion(const Board& board, const MoveInfo& move) {
