@@ -14,7 +14,7 @@ export WINEPREFIX=$build/wineprefix-e2e
 
 if [ -z "${VIMOCHESS_IN_XVFB:-}" ]; then
   "$root/scripts/build-win.sh"
-  require_commands wine xvfb-run openbox convert
+  require_commands convert  # the rest is checked by the helpers that use it
 fi
 in_virtual_display "$0"
 
