@@ -1,25 +1,22 @@
 #!/usr/bin/env bash
-# Runs `vimochess-tool bench` on three builds side by side and prints a Markdown table of the
-# medians, ready for docs/performance.md:
-#   heap nodes   the engine before the fast search (commit 0bda350: heap nodes, full-scan keys and
-#                evaluation), built natively with the native build's flags and today's tool, so it
-#                runs today's bench suite
-#   native       today's engine, native release build (build/bench-compare/native)
-#   exe          today's engine as it ships: vimochess-tool.exe from the Windows build (build-win/)
+# Runs `vimochess-tool bench` on today's two builds side by side and prints a Markdown table of
+# the medians, ready for docs/performance.md:
+#   native       the native release build (build/bench-compare/native)
+#   exe          the engine as it ships: vimochess-tool.exe from the Windows build (build-win/)
 #                under Wine
 #
 #   scripts/bench-compare.sh [-r ROUNDS] [-o DIR]
 #
-#   -r ROUNDS  rounds (default 7); each round runs the three once, starting with a different one
-#   -o DIR     where the builds and every run's output go (default build/bench-compare)
+#   -r ROUNDS  rounds (default 7); each round runs the two once, starting with a different one
+#   -o DIR     where the native build and every run's output go (default build/bench-compare)
 #
 # Every run must search the same positions: the script stops when a run's moves or node counts
 # differ from the first run's. Installs what it needs (scripts/setup.sh --win) first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-heapCommit=0bda350
+. "$root/scripts/lib.sh"
 
-usage() { sed -n '2,17p' "$0" >&2; exit 2; }
+usage() { sed -n '2,14p' "$0" >&2; exit 2; }
 rounds=7 out=$root/build/bench-compare
 while getopts "r:o:" opt; do
   case $opt in
@@ -31,8 +28,6 @@ done
 shift $((OPTIND - 1))
 [ $# -eq 0 ] || usage
 [[ $rounds =~ ^[1-9][0-9]?$ ]] || { echo "bench-compare: bad number of rounds '$rounds' (1 to 99)" >&2; exit 2; }
-git -C "$root" rev-parse --verify -q "$heapCommit^{commit}" >/dev/null ||
-  { echo "bench-compare: commit $heapCommit not found; run it in a clone of the repository with its history" >&2; exit 2; }
 
 "$root/scripts/setup.sh" --win
 mkdir -p "$out"
@@ -45,40 +40,25 @@ cmake --build "$out/native" -j"$jobs" --target vimochess-tool >/dev/null
 
 echo "bench-compare: building vimochess-tool.exe" >&2
 "$root/scripts/build-win.sh" vimochess-tool >/dev/null
-exe=${VIMOCHESS_WIN_BUILD:-$root/build-win}/vimochess-tool.exe
 
-# The old engine with today's tool: rules/, engine/ and game/ of $heapCommit, tools/ of now.
-echo "bench-compare: building the engine of $heapCommit" >&2
-heap=$out/heap-nodes
-rm -rf "$heap" && mkdir -p "$heap"
-git -C "$root" archive "$heapCommit" rules engine game | tar -x -C "$heap"
-cp "$root/tools/vimochess_tool.cpp" "$root/tools/fen.cpp" "$root/tools/fen.h" "$heap/"
-# The flags of the native release build: -O3, NDEBUG, link-time optimisation.
-if ! (cd "$heap" && g++ -std=c++17 -O3 -DNDEBUG -flto=auto -pthread -I. rules/*.cpp engine/*.cpp game/*.cpp \
-        vimochess_tool.cpp fen.cpp -o vimochess-tool) >"$heap/build.log" 2>&1; then
-  echo "bench-compare: today's tools/vimochess_tool.cpp does not build with the engine of $heapCommit;" \
-       "see $heap/build.log" >&2
-  exit 1
-fi
-
-export WINEPREFIX=${WINEPREFIX:-${VIMOCHESS_WIN_BUILD:-$root/build-win}/wineprefix} WINEDEBUG=-all
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-names=(heap native exe)
+win=${VIMOCHESS_WIN_BUILD:-$root/build-win}
+exe=$win/vimochess-tool.exe
+use_wine "${WINEPREFIX:-$win/wineprefix}"
+names=(native exe)
 bench() {
   case $1 in
-    heap) "$heap/vimochess-tool" bench 1 ;;
     native) "$out/native/vimochess-tool" bench 1 ;;
     exe) wine "$exe" bench 1 ;;
   esac
 }
-rm -f "$out"/{heap,native,exe}-*.txt
+rm -f "$out"/{native,exe}-*.txt
 
 # A run's signature: its output without the times. Every run must have the first run's.
 signature() { sed -E 's/ +[0-9]+ ms / /; s/ time .*//' "$1"; }
 first=
 for ((r = 1; r <= rounds; ++r)); do
-  for ((i = 0; i < 3; ++i)); do
-    k=$(((r + i) % 3))
+  for ((i = 0; i < ${#names[@]}; ++i)); do
+    k=$(((r + i) % ${#names[@]}))
     run=$out/${names[k]}-$r.txt
     echo "bench-compare: round $r of $rounds: ${names[k]}" >&2
     bench "${names[k]}" | tr -d '\r' >"$run" || { echo "bench-compare: the ${names[k]} bench failed; see $run" >&2; exit 1; }
@@ -98,13 +78,12 @@ declare -A seconds
 for n in "${names[@]}"; do
   for what in middlegames total; do seconds[$n.$what]=$(median "$n" "$what"); done
 done
-labels=("heap nodes, full-scan keys and evaluation ($heapCommit), native"
-        "today's engine, native release build"
+labels=("today's engine, native release build"
         "today's engine, vimochess-tool.exe (32-bit Windows build) under Wine")
 echo
 echo "| build | middlegames: s | positions/s | × native | whole suite: s | positions/s | × native |"
 echo "|---|---:|---:|---:|---:|---:|---:|"
-for ((k = 0; k < 3; ++k)); do
+for ((k = 0; k < ${#names[@]}; ++k)); do
   n=${names[k]}
   printf '| %s' "${labels[k]}"
   for what in middlegames total; do

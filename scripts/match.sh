@@ -17,6 +17,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/lib.sh
+arguments=("$@")
 
 games=100 seconds=10 increment=0.1 out=build/match
 while getopts "n:t:i:o:" opt; do
@@ -34,20 +36,17 @@ opponents=("$@")
 for o in "${opponents[@]}"; do
   case $o in fairymax|stockfish) ;; *) echo "match: unknown opponent '$o' (fairymax or stockfish)" >&2; exit 2 ;; esac
 done
+[[ $games =~ ^[1-9][0-9]{0,3}$ ]] || { echo "match: bad number of games '$games' (1 to 9999)" >&2; exit 2; }
+for t in "$seconds" "$increment"; do
+  [[ $t =~ ^[0-9]{1,4}(\.[0-9]+)?$ ]] || { echo "match: bad time '$t' (seconds, as 10 or 0.1)" >&2; exit 2; }
+done
+[[ $seconds =~ [1-9] ]] || { echo "match: a game needs more than 0 seconds" >&2; exit 2; }
 export PATH="$PATH:/usr/games"
 
-# What the matches need.
-missing=()
-for p in xboard polyglot fairymax stockfish xvfb xauth cmake g++ make; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  echo "match: installing ${missing[*]}"
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# What the matches need, then the rest of the script in a virtual X display: XBoard needs one
+# even without its board.
+install_packages xboard polyglot fairymax stockfish xvfb xauth cmake g++ make
+in_virtual_display "$root/scripts/match.sh" "${arguments[@]}"
 
 engine=${VIMOCHESS_UCI:-}
 if [ -z "$engine" ]; then
@@ -89,20 +88,8 @@ if [ "$(grep -c ' w [^ ]* [^ ]* [0-9]* 4$' "$out/openings.fen")" -ne ${#openings
   exit 2
 fi
 
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "match: no free X display number" >&2; exit 2; }
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
 xboard_pid=""
-cleanup() {
-  [ -z "$xboard_pid" ] || kill -9 -- "-$xboard_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-sleep 1
+trap '[ -z "$xboard_pid" ] || kill -9 -- "-$xboard_pid" 2>/dev/null || true' EXIT
 
 # The kind of anomaly a game-end text tells of, or nothing for a regular end.
 anomaly_kinds='
@@ -204,7 +191,7 @@ for opponent in "${opponents[@]}"; do
   esac
   echo "match: VimoChess vs $opponent, $games games at $seconds s + $increment s a move; games go to $pgn"
   # In a process group of its own, so that the engines go with it even when it hangs.
-  DISPLAY=$display setsid xboard -noGUI -mg "$games" -lpf "$out/openings.fen" -lpi -2 \
+  setsid xboard -noGUI -mg "$games" -lpf "$out/openings.fen" -lpi -2 \
     -fcp "$engine" -fUCI -fd "$out" "${second[@]}" -sd "$out" \
     -tc "0:$seconds" -inc "$increment" -xponder -autoCallFlag true \
     -ruleMoves 100 -repeatsToDraw 3 -adjudicateDrawMoves 300 \

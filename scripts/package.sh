@@ -12,6 +12,7 @@
 # assertions, or that hold no SSE2 code.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib.sh"
 build=${VIMOCHESS_WIN_BUILD:-$root/build-win}
 fail() { echo "package: $*" >&2; exit 1; }
 [ $# -eq 0 ] || { echo "usage: scripts/package.sh (no arguments)" >&2; exit 2; }
@@ -27,9 +28,7 @@ fi
 
 export SOURCE_DATE_EPOCH
 "$root/scripts/setup.sh" --win
-for tool in zip i686-w64-mingw32-objdump; do
-  command -v "$tool" >/dev/null || fail "$tool is missing; run scripts/setup.sh --win"
-done
+require_commands zip i686-w64-mingw32-objdump
 VIMOCHESS_WIN_BUILD=$build "$root/scripts/build-win.sh" VimoChess vimochess-uci
 
 name=VimoChess-$version-win32

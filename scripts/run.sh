@@ -3,7 +3,9 @@
 # Wine on the current display. The Wine prefix is build-win/wineprefix unless WINEPREFIX is set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib.sh"
 build=${VIMOCHESS_WIN_BUILD:-$root/build-win}
+[ $# -eq 0 ] || { echo "usage: scripts/run.sh (no arguments)" >&2; exit 2; }
 
 "$root/scripts/setup.sh" --win
 "$root/scripts/build-win.sh"
@@ -12,12 +14,5 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: no DISPLAY; start VimoChess from a graphical session" >&2
   exit 1
 fi
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko: the program needs neither, and their installers would ask.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run: preparing the Wine prefix $WINEPREFIX"
-  timeout 300 wineboot -i
-fi
+use_wine "${WINEPREFIX:-$build/wineprefix}"
 exec wine "$build/ui/VimoChess.exe"

@@ -11,7 +11,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/lib.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+[ $# -eq 0 ] || { echo "usage: scripts/test.sh (no arguments)" >&2; exit 2; }
 
 step() { printf '\n=== %s\n' "$*"; }
 
@@ -52,7 +54,7 @@ fi
 win=${VIMOCHESS_WIN_BUILD:-$root/build-win}
 step "the Windows build: optimised, SSE2, no assertions; its bench searches as the native tool's does"
 bash scripts/build-win.sh vimochess-tool >/dev/null
-export WINEPREFIX=$win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+use_wine "$win/wineprefix"
 macros=$(wine "$win/vimochess-tool.exe" build | tr -d '\r')
 for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
   [[ "$macros " == *" $m "* ]] || { echo "vimochess-tool.exe was built without $m: $macros"; exit 1; }

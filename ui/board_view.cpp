@@ -128,8 +128,8 @@ const char* modeLabel(int id) {
 
 bool modeFlags(int id, int32_t& whiteIsEngine, int32_t& blackIsEngine) {
     if (id < firstModeId || id > lastModeId) return false;
-    whiteIsEngine = (id == 1102 || id == 1103) ? 1 : 0;
-    blackIsEngine = (id == 1101 || id == 1103) ? 1 : 0;
+    whiteIsEngine = (id == IDC_ENGINE_VS_HUMAN || id == IDC_ENGINE_VS_ENGINE) ? 1 : 0;
+    blackIsEngine = (id == IDC_HUMAN_VS_ENGINE || id == IDC_ENGINE_VS_ENGINE) ? 1 : 0;
     return true;
 }
 

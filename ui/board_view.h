@@ -7,6 +7,7 @@
 
 #include "../engine/search_display.h"
 #include "../rules/board.h"
+#include "resources/resource_ids.h"
 
 // The program's square pictures are 30 x 30 pixels.
 const int squarePixels = 30;
@@ -96,9 +97,9 @@ PieceCode promotionPiece(int choice, int side);
 // second to the first for Black); only the rows and the piece on the from-square count.
 bool asksForPromotion(const Board& board, const MoveInfo& move);
 
-// The game modes of the game-mode dialog.
-const int firstModeId = 1100;
-const int lastModeId = 1103;
+// The game modes of the game-mode dialog: the identifiers of its check boxes.
+const int firstModeId = IDC_HUMAN_VS_HUMAN;
+const int lastModeId = IDC_ENGINE_VS_ENGINE;
 const char* modeLabel(int id);
 // Sets the engine flags of the mode; false for an identifier that is no mode.
 bool modeFlags(int id, int32_t& whiteIsEngine, int32_t& blackIsEngine);

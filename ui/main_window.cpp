@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "resources/resource_ids.h"
 #include "win_ui.h"
 
 HINSTANCE appInstance = nullptr;
@@ -17,8 +18,6 @@ const char* const windowTitle = "VimoChess 0.01a";
 const DWORD windowStyle = WS_SYSMENU | WS_MINIMIZEBOX;  // 0xA0000: no sizing border, no maximize box
 const int windowWidth = 278;
 const int windowHeight = 370;
-
-enum Command { NewGameCommand = 9072, ExitCommand = 9073, AboutCommand = 9074 };
 
 // Set when a square picture is missing: the program then ends once the window exists.
 bool bitmapsMissing = false;
@@ -98,9 +97,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case NewGameCommand: startNewGame(window); break;
-                case ExitCommand: PostMessageA(window, WM_CLOSE, 0, 0); break;
-                case AboutCommand: DialogBoxParamA(appInstance, "ABOUT1", window, aboutDialogProc, 0); break;
+                case IDM_NEW_GAME: startNewGame(window); break;
+                case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); break;
+                case IDM_ABOUT: DialogBoxParamA(appInstance, "ABOUT1", window, aboutDialogProc, 0); break;
                 default: break;  // other commands are ignored
             }
             return 0;

@@ -18,6 +18,7 @@
 
 #include "../../rules/board.h"
 #include "../../ui/board_view.h"
+#include "../../ui/resources/resource_ids.h"
 
 namespace {
 
@@ -272,7 +273,8 @@ void act(const std::string& what) {
     if (verb == "start" && CreateProcessA(nullptr, &(line = "\"" + exeDir + "\\" + arg + "\"")[0], nullptr, nullptr,
                                           FALSE, 0, nullptr, nullptr, &startup, &process))
         arg == "VimoChess.exe" && waitFor(shown, 20000) && (Sleep(500), true);  // and its first paint
-    if (verb == "cmd" || verb == "game") PostMessageA(window, WM_COMMAND, verb == "cmd" ? std::stoi(arg) : 9072, 0);
+    if (verb == "cmd" || verb == "game")
+        PostMessageA(window, WM_COMMAND, verb == "cmd" ? std::stoi(arg) : IDM_NEW_GAME, 0);
     if (verb == "tick" || (verb == "game" && opened("Select your game.")))
         SendMessageA(GetDlgItem(dialog, std::stoi(arg)), BM_CLICK, 0, 0);
     if (verb == "ok" || verb == "game") PostMessageA(dialog, WM_COMMAND, IDOK, LPARAM(GetDlgItem(dialog, IDOK)));
@@ -315,7 +317,7 @@ bool fractalAnimates() {
 // The game modes' labels (when asked) and the ticked one.
 bool ticked(int id, bool labels = false) {
     seen.clear();
-    for (int b = 1100; b <= 1103; ++b)
+    for (int b = firstModeId; b <= lastModeId; ++b)
         seen += labels ? windowText(GetDlgItem(dialog, b)) + ";"
                        : IsDlgButtonChecked(dialog, b) ? std::to_string(b) + " " : "";
     return labels ? seen == "Human vs human;Human vs VimoChess;VimoChess vs human;VimoChess vs VimoChess;" && ticked(id)
@@ -336,6 +338,10 @@ bool promotionShows(int left) {
 
 // ---- the steps ---------------------------------------------------------------------------------
 
+// A step's text names a command or a mode by its identifier: "cmd " IDTEXT(IDM_EXIT) is "cmd 9073".
+#define IDTEXT(id) IDTEXT_DIGITS(id)
+#define IDTEXT_DIGITS(digits) #digits
+
 struct Step {
     const char* what;  // what to do (above)
     bool (*expect)();  // then what must hold; null: nothing
@@ -352,11 +358,13 @@ const Step steps[] = {
      "Help, About (Alt+H, A): the About box, \"VimoChess 0.01a\", no title bar"},
     {"", fractalAnimates, "About box animates its picture", "02-about"},
     {"ok", closed, "About box closes with OK"},
-    {"keys FN", [] { return opened("Select your game.") && ticked(1100, true); },
+    {"keys FN", [] { return opened("Select your game.") && ticked(IDC_HUMAN_VS_HUMAN, true); },
      "File, New game (Alt+F, N): the game-mode dialog, four modes, \"Human vs human\" ticked", "03-game-mode"},
-    {"tick 1102", [] { return ticked(1102); }, "clicking \"VimoChess vs human\" moves the tick there alone"},
-    {"tick 1102", [] { return ticked(1102); }, "clicking the ticked mode again leaves it ticked"},
-    {"tick 1100", [] { return ticked(1100); }, "ticking \"Human vs human\" again"},
+    {"tick " IDTEXT(IDC_ENGINE_VS_HUMAN), [] { return ticked(IDC_ENGINE_VS_HUMAN); },
+     "clicking \"VimoChess vs human\" moves the tick there alone"},
+    {"tick " IDTEXT(IDC_ENGINE_VS_HUMAN), [] { return ticked(IDC_ENGINE_VS_HUMAN); },
+     "clicking the ticked mode again leaves it ticked"},
+    {"tick " IDTEXT(IDC_HUMAN_VS_HUMAN), [] { return ticked(IDC_HUMAN_VS_HUMAN); }, "ticking \"Human vs human\" again"},
     // Human vs human. The dialog's OK lies over D4: a press made with it, delivered once the game
     // asks for a move, is no click on the board.
     {"press @ ok", [] { return closed() && (model.setStartPosition(), shows("", true)) && panelShows(1); },
@@ -375,8 +383,10 @@ const Step steps[] = {
     {"press ok +300 H5 F7", [] { return box("Result", "White wins.") && shows("H5-F7"); },
      "clicks right after the box is gone count: H5-F7 mates, \"Result\": \"White wins.\"", "08-result"},
     {"ok", [] { return model = Board(), shows("", true, 5000); }, "then the empty board, no frame", "09-after-result"},
-    {"game 1100", [] { return shows("", true); }, "a second game starts from the starting position, no frame"},
-    {"cmd 9072", [] { return box("", "Can't start a new game while playing."); }, "New game during a game is refused"},
+    {"game " IDTEXT(IDC_HUMAN_VS_HUMAN), [] { return shows("", true); },
+     "a second game starts from the starting position, no frame"},
+    {"cmd " IDTEXT(IDM_NEW_GAME), [] { return box("", "Can't start a new game while playing."); },
+     "New game during a game is refused"},
     {"ok"},
     {"post H2 ! H4 ~ +300 G7 ! G5 ~ +300 H4 ! G5 ~ +300 H7 ! H6 ~ +300 "
      "G5 ! H6 ~ +300 F8 ! G7 ~ +300 H6 ! G7 ~ +300 A7 ! A6",
@@ -389,15 +399,18 @@ const Step steps[] = {
     {"keys FX", [] { return stop() == 0; }, "File, Exit (Alt+F, X) during a game ends the program with code 0"},
     // VimoChess vs human: the engine opens from its book, its move framed, and answers a human move.
     {"start VimoChess.exe"},
-    {"game 1102", [] { return shows("E2-E4") && framed("E2", red) && framed("E4", blue); }, "E2-E4", "12-engine"},
+    {"game " IDTEXT(IDC_ENGINE_VS_HUMAN), [] { return shows("E2-E4") && framed("E2", red) && framed("E4", blue); },
+     "E2-E4", "12-engine"},
     {"", [] { return countColour(client(), 25, 297, 110, 310, dark) > 20; }, "line 3: the book move's statistics"},
     {"post E7 ! E5", [] { return shows("E7-E5 G1-F3", false, 60000); }, "it answers the human's E7-E5 from its book"},
-    {"cmd 9073", [] { return stop() == 0; }, "Exit while the human is to move ends the program with code 0"},
+    {"cmd " IDTEXT(IDM_EXIT), [] { return stop() == 0; },
+     "Exit while the human is to move ends the program with code 0"},
     // VimoChess vs VimoChess: once the book is left the search fills the panel's three lines.
     {"start VimoChess.exe"},
-    {"game 1103", [] { return waitFor([] { return panelShows(3) && !shows("", false, 0); }, 90000); },
+    {"game " IDTEXT(IDC_ENGINE_VS_ENGINE),
+     [] { return waitFor([] { return panelShows(3) && !shows("", false, 0); }, 90000); },
      "VimoChess vs VimoChess: the panel shows depth, value, progress, best move and statistics", "13-engine-game"},
-    {"cmd 9073", [] { return stop() == 0; }, "Exit during an engine game ends the program with code 0"},
+    {"cmd " IDTEXT(IDM_EXIT), [] { return stop() == 0; }, "Exit during an engine game ends the program with code 0"},
     // A missing square picture is named in a box, and the program ends without showing its window.
     {"start VimoChess-missing-bitmap.exe", [] { return box("Error", "Resource error: 23"); }, "Resource error: 23"},
     {"ok", [] { return !IsWindowVisible(FindWindowA("VimoChessClass", 0)) && stop() > 0; }, "...then a non-zero exit"},
