@@ -15,8 +15,8 @@ struct GameSession {
     MoveTable* moveTable;
     TranspositionTable* table;
 
-    // An empty board, an unfilled move table, a 2^18-entry table with the book written into it.
-    GameSession();
+    // An empty board, an unfilled move table, a 2^tableBits-entry table with the book written into it.
+    explicit GameSession(int8_t tableBits = 18);
     ~GameSession();
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;

@@ -1,10 +1,10 @@
 #include "../engine/opening_book.h"
 #include "game_control.h"
 
-GameSession::GameSession() : board(nullptr), moveTable(nullptr), table(nullptr) {
+GameSession::GameSession(int8_t tableBits) : board(nullptr), moveTable(nullptr), table(nullptr) {
     board = new Board;
     moveTable = new MoveTable;  // filled when the game starts
-    table = new TranspositionTable(18);
+    table = new TranspositionTable(tableBits);
     LoadOpeningBook(*table);
 }
 

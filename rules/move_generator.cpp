@@ -120,8 +120,8 @@ SquareSet KingGuard::legal(const Board& b, const Occupancy& o, int from, SquareS
     return targets | safe;
 }
 
-MoveWalk::MoveWalk(const Board& b, const Occupancy& o, bool safety)
-    : board(b), occupied(o), kingSafety(safety), white(b.sideToMove == White), side(b.sideToMove) {
+MoveWalk::MoveWalk(const Board& b, const Occupancy& o, bool safety, SquareSet only)
+    : board(b), occupied(o), wanted(only), kingSafety(safety), white(b.sideToMove == White), side(b.sideToMove) {
     if (side != White && side != Black) return;
     origins = o.bySide[side];
     if (kingSafety) guard = KingGuard(b, o);
@@ -129,7 +129,7 @@ MoveWalk::MoveWalk(const Board& b, const Occupancy& o, bool safety)
 
 void MoveWalk::nextPiece() {
     from = white ? origins.takeHighest() : origins.takeLowest();
-    targets = pseudoTargets(board, occupied, from);
+    targets = pseudoTargets(board, occupied, from) & wanted;
     if (kingSafety) targets = guard.legal(board, occupied, from, targets);
     lastRow = promotesPawn(board.squares[from], from >> 3, promotionRow[side]) ? promotionRow[side] : -1;
 }

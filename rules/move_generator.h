@@ -76,7 +76,8 @@ inline void makeCandidate(const Board& board, const Occupancy& occupied, const G
 // reaching the last rank as queen, bishop, knight and rook. A piece's destinations are found when
 // the walk reaches it.
 struct MoveWalk {
-    MoveWalk(const Board& board, const Occupancy& occupied, bool kingSafety);
+    // `only`: the destinations wanted (all when not given).
+    MoveWalk(const Board& board, const Occupancy& occupied, bool kingSafety, SquareSet only = ~SquareSet());
 
     bool next(GeneratedMove& m) {
         if (promotion >= Rook) {
@@ -102,6 +103,7 @@ private:
     const Board& board;
     const Occupancy& occupied;
     KingGuard guard;
+    SquareSet wanted;
     bool kingSafety;
     bool white;
     int side;

@@ -1,26 +1,24 @@
 #include "uci.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cstdlib>
 #include <ostream>
 #include <sstream>
-#include <vector>
 
 #include "engine/engine.h"
 #include "engine/move_choice.h"
+#include "engine/opening_book.h"
 #include "engine/search_display.h"
-#include "fen.h"
-#include "rules/game_end.h"
+#include "engine/strength.h"
 #include "rules/move_generator.h"
-#include "rules/rule_checker.h"
 
 namespace {
 
 const char idName[] = "VimoChess 0.01a";
 const char idAuthor[] = "the VimoChess developers";
+const int maxHashMegabytes = 1024;
 
-void say(std::ostream& out, const std::string& line) { out << line << '\n' << std::flush; }
-
-void inform(std::ostream& out, const std::string& text) { say(out, "info string " + text); }
+std::mutex outputGuard;
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -29,62 +27,20 @@ std::vector<std::string> words(const std::string& line) {
     return w;
 }
 
-// Reads one move of a position command and checks it like a human move in the game.
-bool readUciMove(const std::string& text, const Board& b, const MoveTable& table, MoveInfo& move,
-                 std::string& error) {
-    const bool shaped = (text.size() == 4 || text.size() == 5) && text[0] >= 'a' && text[0] <= 'h' &&
-                        text[1] >= '1' && text[1] <= '8' && text[2] >= 'a' && text[2] <= 'h' && text[3] >= '1' &&
-                        text[3] <= '8';
-    int kind = -1;
-    if (shaped && text.size() == 5) {
-        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[4])));
-        const std::string letters = "rnbq";  // Rook 1, Knight 2, Bishop 3, Queen 4
-        const size_t at = letters.find(letter);
-        if (at != std::string::npos) kind = static_cast<int>(at) + Rook;
-    }
-    if (!shaped || (text.size() == 5 && kind < 0)) {
-        error = "malformed move '" + text + "' (moves are written like e2e4, e1g1 or e7e8q)";
-        return false;
-    }
-    move = MoveInfo(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a', NoPromotion, 0);
-    const RuleError code = checkMove(b, move, table, true, true);
-    if (code != Legal) {
-        char reason[64] = "";
-        moveErrorText(code, reason);
-        error = "illegal move " + text + ": " + reason;
-        return false;
-    }
-    const bool promoting = isPromotion(b, move);
-    if (promoting && kind < 0) {
-        error = "illegal move " + text + ": a pawn reaching the last rank needs its piece (q, r, b or n)";
-        return false;
-    }
-    if (!promoting && kind >= 0) {
-        error = "illegal move " + text + ": only a pawn reaching the last rank is promoted";
-        return false;
-    }
-    if (promoting) move.promotion = pieceCode(kind, b.sideToMove);
-    return true;
+std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
+    std::string s;
+    for (size_t i = from; i < to && i < w.size(); ++i) s += (s.empty() ? "" : " ") + w[i];
+    return s;
 }
 
-// What makes a position one the rules cannot play from: the engine needs exactly one king a
-// side, no pawn on a back rank, and no king that the side to move could take.
-std::string positionFault(const Board& b) {
-    int kings[2] = {0, 0};
-    for (int s = 0; s < 64; ++s) {
-        const PieceCode p = b.squares[s];
-        if (p == WhiteKing || p == BlackKing) ++kings[pieceColour(p)];
-        if ((p == WhitePawn || p == BlackPawn) && (s / 8 == 0 || s / 8 == 7))
-            return "a pawn on the first or last rank";
-    }
-    if (kings[White] != 1 || kings[Black] != 1) return "each side needs exactly one king";
-    Board other(b);
-    other.switchSide();
-    if (isInCheck(other)) return "the side not to move is in check";
-    return "";
+// The window's table size for a Hash value: the largest power of two of entries that fits.
+int8_t tableBits(int megabytes) {
+    int8_t bits = 0;
+    while ((static_cast<int64_t>(sizeof(TableEntry)) << (bits + 1)) <= (static_cast<int64_t>(megabytes) << 20)) ++bits;
+    return bits;
 }
 
-// Each iteration of the engine's thinking gets its info line as it ends.
+// Each iteration of the window engine's thinking gets its info line as it ends.
 std::ostream* infoOut = nullptr;
 int64_t thinkStart = 0;
 
@@ -96,55 +52,81 @@ void reportIteration(int depth, const MoveInfo& result) {
          << " time " << ms;
     if (result.onBoard() && !(result.fromRow == result.toRow && result.fromCol == result.toCol))
         line << " pv " << uciMoveName(result);
-    say(*infoOut, line.str());
+    sayLine(*infoOut, line.str());
+}
+
+// The deep search's iterations and, in long searches, the root move it is on.
+void reportDeep(void* context, const SearchReport& r) {
+    std::ostringstream line;
+    line << "info depth " << r.depth;
+    if (r.currentMoveNumber > 0) {
+        line << " currmove " << uciMoveName(r.currentMove) << " currmovenumber " << r.currentMoveNumber;
+    } else {
+        line << " seldepth " << r.selectiveDepth << " score " << uciDeepScore(r.score) << " nodes " << r.nodes
+             << " nps " << r.nodes * 1000 / (r.milliseconds + 1) << " hashfull " << r.hashPermille << " time "
+             << r.milliseconds << " pv";
+        for (const MoveInfo& m : r.pv) line << " " << uciMoveName(m);
+    }
+    sayLine(*static_cast<std::ostream*>(context), line.str());
+}
+
+// Reads "go"'s parameters. False (with the fault in error) for a number that is not one.
+bool readLimits(const std::vector<std::string>& w, SearchLimits& limits, bool& limited, bool& infinite,
+                bool& ponder, std::string& error) {
+    limited = infinite = ponder = false;
+    for (size_t i = 0; i < w.size(); ++i) {
+        const std::string& word = w[i];
+        if (word == "infinite" || word == "ponder") {
+            (word == "infinite" ? infinite : ponder) = true;
+            limited = true;
+            continue;
+        }
+        static const char* const numbers[] = {"depth", "nodes", "movetime", "wtime", "btime", "winc", "binc", "movestogo", "mate"};
+        if (std::find_if(std::begin(numbers), std::end(numbers), [&](const char* n) { return word == n; }) == std::end(numbers))
+            continue;  // searchmoves and its moves, or anything unknown
+        const std::string text = i + 1 < w.size() ? w[++i] : "";
+        char* end = nullptr;
+        const long long v = std::strtoll(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || text.size() > 12) {
+            error = "go: '" + word + "' needs a number, not '" + text + "'";
+            return false;
+        }
+        const int64_t n = std::max<long long>(v, 0);
+        const int capped = static_cast<int>(std::min<int64_t>(n, maxPly - 1));
+        if (word == "depth") limits.depth = std::max(capped, 1);
+        if (word == "mate") limits.depth = std::max(std::min(2 * capped, maxPly - 1), 1);
+        if (word == "nodes") limits.nodes = std::max<int64_t>(n, 1);
+        if (word == "movetime") limits.moveTime = std::max<int64_t>(n, 1);
+        if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = v;  // may be below 0
+        if (word == "winc" || word == "binc") limits.increment[word == "winc" ? White : Black] = n;
+        if (word == "movestogo") limits.movesToGo = capped;
+        limited = true;
+    }
+    return true;
 }
 
 }  // namespace
 
-std::string uciMoveName(const MoveInfo& m) {
-    std::string s;
-    s += static_cast<char>('a' + m.fromCol);
-    s += static_cast<char>('1' + m.fromRow);
-    s += static_cast<char>('a' + m.toCol);
-    s += static_cast<char>('1' + m.toRow);
-    if (isPromotionPiece(m.promotion)) s += "?rnbq"[pieceKind(m.promotion)];
-    return s;
+void sayLine(std::ostream& out, const std::string& line) {
+    std::lock_guard<std::mutex> hold(outputGuard);
+    out << line << '\n' << std::flush;
 }
 
-// A position without a legal move scores ply - 10001 for a side that is mated there and
-// 10001 - ply for one that is stalemated (the engine counts stalemate nearly a win for the side
-// that cannot move). At the root a mate the engine gives at ply p (odd) reads 10001 - p and a mate
-// it suffers at ply p (even) p - 10001; the other parity belongs to the stalemates, which stay in
-// centipawns. The distance is the one the search saw: a value kept in the table from an earlier
-// move counts from that move's root.
-std::string uciScore(int value) {
-    const int mateValue = scoreLimit + 1;
-    const int longestMate = 100;  // plies; evaluations stay far below scoreLimit - longestMate
-    if (value > mateValue - longestMate) {
-        const int ply = mateValue - value;
-        if (ply % 2 == 1) return "mate " + std::to_string((ply + 1) / 2);
-    } else if (value < longestMate - mateValue) {
-        const int ply = mateValue + value;
-        if (ply > 0 && ply % 2 == 0) return "mate -" + std::to_string(ply / 2);
-    }
-    return "cp " + std::to_string(value);
+UciEngine::~UciEngine() {
+    finishSearch();
+    delete session;
+    delete deepTable;
 }
-
-UciEngine::~UciEngine() { delete session; }
 
 void UciEngine::newGame() {
     delete session;
     session = nullptr;
-    session = new GameSession;
+    session = new GameSession(tableBits(settings.hashMegabytes));
     buildMoveTable(*session->moveTable);
     session->board->setStartPosition();
-}
-
-// An answer held back for stop goes out before anything else happens.
-void UciEngine::release(std::ostream& out) {
-    if (!holding) return;
-    holding = false;
-    say(out, "bestmove " + heldMove);
+    history.clear();
+    halfMoves = 0;
+    if (deepTable) deepTable->clear();
 }
 
 bool UciEngine::handle(const std::string& line, std::ostream& out) {
@@ -158,92 +140,152 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
         for (const char* c : commands)
             if (w[at] == c) command = c;
     if (command.empty()) return true;
-    std::string rest;
-    for (size_t i = at; i < w.size(); ++i) rest += (rest.empty() ? "" : " ") + w[i];
+    const std::string rest = joined(w, at, w.size());
 
     if (command == "uci") {
-        say(out, std::string("id name ") + idName);
-        say(out, std::string("id author ") + idAuthor);
-        say(out, "uciok");
+        sayLine(out, std::string("id name ") + idName);
+        sayLine(out, std::string("id author ") + idAuthor);
+        sayLine(out, "option name Hash type spin default 9 min 1 max " + std::to_string(maxHashMegabytes));
+        sayLine(out, "option name Clear Hash type button");
+        sayLine(out, "option name Ponder type check default false");
+        sayLine(out, "option name Move Overhead type spin default 50 min 0 max 5000");
+        sayLine(out, "option name UCI_LimitStrength type check default false");
+        sayLine(out, "option name UCI_Elo type spin default " + std::to_string(maxElo) + " min " +
+                         std::to_string(minElo) + " max " + std::to_string(maxElo));
+        sayLine(out, "option name Window Engine type check default false");
+        sayLine(out, "uciok");
     } else if (command == "isready") {
-        say(out, "readyok");
-    } else if (command == "ucinewgame") {
-        release(out);
-        newGame();
-    } else if (command == "position") {
-        release(out);
-        if (!session) newGame();
-        setPosition(rest, out);
-    } else if (command == "go") {
-        release(out);
-        if (!session) newGame();
-        go(rest, out);
-    } else if (command == "stop" || command == "ponderhit") {
-        release(out);
-    } else if (command == "quit") {
-        return false;
+        sayLine(out, "readyok");
+    } else if (command == "stop" || command == "quit") {
+        finishSearch();
+        return command != "quit";
+    } else if (command == "ponderhit") {
+        ponderFlag = false;
+        std::lock_guard<std::mutex> hold(answerGuard);
+        holdAnswer = false;
+        if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
+    } else if (command == "ucinewgame" || command == "position" || command == "go" || command == "setoption") {
+        finishSearch();  // a GUI should not send these during a search; if it does, the search ends first
+        if (command == "setoption") return setOption(rest, out), true;
+        if (command == "ucinewgame" || !session) newGame();
+        if (command == "position") setPosition(rest, out);
+        if (command == "go") go(rest, out);
     }
-    // debug, setoption and register: the engine has no modes, options or registration.
+    // debug and register: the engine has no debug mode and needs no registration.
     return true;
 }
 
-void UciEngine::setPosition(const std::string& args, std::ostream& out) {
+void UciEngine::setOption(const std::string& args, std::ostream& out) {
     const std::vector<std::string> w = words(args);
-    size_t movesAt = 0;
-    while (movesAt < w.size() && w[movesAt] != "moves") ++movesAt;
-
-    Board b;
-    if (!w.empty() && w[0] == "startpos") {
-        b.setStartPosition();
-        if (movesAt > 1) inform(out, "ignored '" + w[1] + "' after startpos");
-    } else if (!w.empty() && w[0] == "fen") {
-        std::string fen, error;
-        for (size_t i = 1; i < movesAt; ++i) fen += (i > 1 ? " " : "") + w[i];
-        if (!readFen(fen, b, error) || !(error = positionFault(b)).empty()) {
-            inform(out, "bad FEN '" + fen + "': " + error + "; the position is unchanged");
-            return;
-        }
-    } else {
-        inform(out, "position needs startpos or fen; the position is unchanged");
-        return;
+    const size_t valueAt = std::find(w.begin(), w.end(), "value") - w.begin();
+    const std::string name = !w.empty() && w[0] == "name" ? joined(w, 1, valueAt) : "";
+    const std::string value = joined(w, valueAt + 1, w.size());
+    const auto number = [&](int low, int high, int& into) {
+        char* end = nullptr;
+        const long v = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || v < low || v > high)
+            return sayLine(out, "info string " + name + " takes a number from " + std::to_string(low) + " to " +
+                                    std::to_string(high) + ", not '" + value + "'");
+        into = static_cast<int>(v);
+    };
+    const auto check = [&](bool& into) {
+        if (value != "true" && value != "false") return sayLine(out, "info string " + name + " is true or false, not '" + value + "'");
+        into = value == "true";
+    };
+    if (name == "Hash") {
+        number(1, maxHashMegabytes, settings.hashMegabytes);
+        delete deepTable;
+        deepTable = nullptr;  // made again, at the new size, when a search needs it
+    } else if (name == "Clear Hash") {
+        if (deepTable) deepTable->clear();
+        if (session) session->table->clear(), LoadOpeningBook(*session->table);
+    } else if (name == "Move Overhead") {
+        number(0, 5000, settings.moveOverhead);
+    } else if (name == "UCI_LimitStrength") {
+        check(settings.limitStrength);
+    } else if (name == "UCI_Elo") {
+        number(minElo, maxElo, settings.elo);
+    } else if (name == "Window Engine") {
+        check(settings.windowEngine);
+    } else if (name != "Ponder") {  // Ponder only tells that the GUI may send go ponder
+        sayLine(out, "info string no option '" + name + "'");
     }
-
-    for (size_t i = movesAt + 1; i < w.size(); ++i) {
-        MoveInfo move;
-        std::string error;
-        if (!readUciMove(w[i], b, *session->moveTable, move, error)) {
-            inform(out, error + "; the moves from this one on are ignored");
-            break;
-        }
-        makeMove(b, move);
-        b.switchSide();
-    }
-    *session->board = b;
 }
 
 void UciEngine::go(const std::string& args, std::ostream& out) {
-    // Every parameter is accepted; the engine's depth rule is its own. Only infinite and ponder
-    // matter: they ask for the answer to wait for stop.
-    bool waitForStop = false;
-    for (const std::string& word : words(args))
-        if (word == "infinite" || word == "ponder") waitForStop = true;
+    SearchLimits limits;
+    bool limited, infinite, ponder;
+    std::string error;
+    if (!readLimits(words(args), limits, limited, infinite, ponder, error)) sayLine(out, "info string " + error);
+    limits.moveOverhead = settings.moveOverhead;
 
-    const Board& b = *session->board;
-    const MoveTable& table = *session->moveTable;
-    std::string answer = "0000";
-    if (hasLegalMove(b)) {
+    const Board board = *session->board;
+    stopFlag = false;
+    ponderFlag = ponder;
+    searchEnded = false;
+    answer.clear();
+    holdAnswer = infinite || ponder;
+    answerOut = &out;
+    if (!hasLegalMove(board)) return searchEnded_("bestmove 0000");
+
+    if (!limited || settings.windowEngine) {
+        // The window's engine: depths 3, 4 and 5, from the game's own table and book.
         infoOut = &out;
-        thinkStart = millisecondClock();
-        iterationDone = reportIteration;
-        const MoveInfo thought = think(b, table, *session->table, true, true);
-        iterationDone = nullptr;
-        answer = uciMoveName(playableEngineMove(b, table, thought));
+        worker = std::thread([this, board] {
+            thinkStart = millisecondClock();
+            iterationDone = reportIteration;
+            const MoveTable& table = *session->moveTable;
+            const MoveInfo thought = think(board, table, *session->table, true, true);
+            iterationDone = nullptr;
+            searchEnded_("bestmove " + uciMoveName(playableEngineMove(board, table, thought)));
+        });
+        return;
     }
+    if (!deepTable) deepTable = new DeepTable(settings.hashMegabytes);
+    int noise = 0;
+    if (settings.limitStrength) {
+        const PlayingStrength level = playingStrength(settings.elo > 0 ? settings.elo : maxElo);
+        if (level.depth > 0 && (limits.depth == 0 || level.depth < limits.depth)) limits.depth = level.depth;
+        if (level.nodes > 0 && (limits.nodes == 0 || level.nodes < limits.nodes)) limits.nodes = level.nodes;
+        noise = level.noise;
+    }
+    const std::vector<uint64_t> keys = history;
+    const int clock = halfMoves;
+    worker = std::thread([this, board, limits, keys, clock, noise, &out] {
+        DeepSearch search(*deepTable, stopFlag, ponderFlag);
+        search.limits = limits;
+        search.history = keys;
+        search.rootHalfMoves = clock;
+        search.report = reportDeep;
+        search.reportContext = &out;
+        search.noise = noise;
+        search.noiseSeed = static_cast<uint32_t>(millisecondClock());
+        MoveInfo reply;
+        const MoveInfo best = search.run(board, &reply);
+        std::string line = "bestmove " + (best.onBoard() ? uciMoveName(best) : std::string("0000"));
+        if (best.onBoard() && reply.onBoard()) line += " ponder " + uciMoveName(reply);
+        searchEnded_(line);
+    });
+}
 
-    if (waitForStop) {
-        heldMove = answer;
-        holding = true;
-    } else {
-        say(out, "bestmove " + answer);
+// The worker's last act: the answer goes out now, or when stop or ponderhit comes.
+void UciEngine::searchEnded_(const std::string& bestmove) {
+    std::lock_guard<std::mutex> hold(answerGuard);
+    searchEnded = true;
+    answer = bestmove;
+    if (!holdAnswer) sayLine(*answerOut, answer), answer.clear();
+}
+
+void UciEngine::finishSearch() {
+    stopFlag = true;
+    {
+        std::lock_guard<std::mutex> hold(answerGuard);
+        holdAnswer = false;
+        if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
     }
+    if (worker.joinable()) worker.join();
+}
+
+void UciEngine::wait() {
+    if (worker.joinable()) worker.join();
 }

@@ -1,18 +1,36 @@
-// VimoChess's engine behind the Universal Chess Interface: one command line at a time.
+// VimoChess's engine behind the Universal Chess Interface: one command line at a time, while a
+// search runs on a thread of its own.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <iosfwd>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "engine/deep_search.h"
 #include "game/game_control.h"
+
+// The engine's options, as `setoption` sets them.
+struct UciOptions {
+    int hashMegabytes = 9;  // 9 MB: the window's 2^18 entries
+    int moveOverhead = 50;  // milliseconds
+    bool limitStrength = false;
+    int elo = 0;            // 0 until set: the top level
+    bool windowEngine = false;  // every go as the window plays: depths 3 to 5, no clock
+};
 
 // The UCI side of one engine process. A game session is built by ucinewgame, or by the first
 // position or go that comes without one: its keys and book are drawn and loaded exactly as the
 // window's New game does, and it is kept (with everything its table learns) until the next
 // ucinewgame, so the same positions handed over in the same order get the same moves as a game.
 //
-// The search cannot be interrupted, so go is answered before the next line is read. After
-// "go infinite" or "go ponder" the bestmove line waits for stop or ponderhit, as UCI asks.
+// A go without limits is the window's engine: depths 3, 4 and 5. A go with limits (depth, nodes,
+// movetime, the clock, infinite, ponder) runs the deep search, which stops at its limits or at
+// stop. The search runs on its own thread, so commands are read and answered meanwhile; the
+// answer of go infinite or go ponder waits for stop or ponderhit, as UCI asks.
 struct UciEngine {
     UciEngine() = default;
     ~UciEngine();
@@ -21,24 +39,50 @@ struct UciEngine {
 
     // Answers one line of input on out, a line at a time and flushed. False after quit.
     bool handle(const std::string& line, std::ostream& out);
+    // Returns once the running search, if any, has ended and answered (stop it first when it
+    // waits for stop).
+    void wait();
 
     // The game being played (null before the first game); its board is the current position.
     const GameSession* game() const { return session; }
+    const UciOptions& options() const { return settings; }
 
 private:
     GameSession* session = nullptr;
-    std::string heldMove;  // the answer of go infinite / go ponder, waiting for stop
-    bool holding = false;
+    DeepTable* deepTable = nullptr;
+    UciOptions settings;
+    std::vector<uint64_t> history;  // keys of the game's positions before the current one
+    int halfMoves = 0;              // the standard half-move clock of the current position
+
+    std::thread worker;
+    std::atomic<bool> stopFlag{false}, ponderFlag{false};
+    std::mutex answerGuard;  // the answer and the flags below, between the reader and the worker
+    std::ostream* answerOut = nullptr;
+    std::string answer;          // the bestmove line of the last search, once it has ended
+    bool searchEnded = false;    // the search has its answer
+    bool holdAnswer = false;     // go infinite / go ponder: the answer waits for stop or ponderhit
 
     void newGame();
     void setPosition(const std::string& line, std::ostream& out);
+    void setOption(const std::string& line, std::ostream& out);
     void go(const std::string& line, std::ostream& out);
-    void release(std::ostream& out);
+    // Stops the running search, lets its answer out and joins its thread.
+    void finishSearch();
+    void searchEnded_(const std::string& bestmove);
 };
 
 // A move in UCI's coordinate notation: "e2e4", "e7e8q"; castling as the king's move "e1g1".
 std::string uciMoveName(const MoveInfo& move);
 
-// A score for the side to move as UCI writes it: "cp 35", or "mate 2" / "mate -1" when the
-// value is the engine's score for a mate it has found (see uci.cpp).
+// A score of the window's engine for the side to move as UCI writes it: "cp 35", or "mate 2" /
+// "mate -1" when the value is the engine's score for a mate it has found (see uci.cpp).
 std::string uciScore(int value);
+// A score of the deep search: "cp 35", "mate 3", "mate -2".
+std::string uciDeepScore(int score);
+
+// What makes a position one the rules cannot play from, or "": not exactly one king a side, a
+// pawn on the first or last rank, or the side not to move in check.
+std::string positionFault(const Board& board);
+
+// Writes a line to out at once, whole, whatever other thread writes there too.
+void sayLine(std::ostream& out, const std::string& line);

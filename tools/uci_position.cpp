@@ -1,0 +1,154 @@
+// The position command: reading positions and moves, and keeping the game's history for the
+// deep search's draws by repetition and by the fifty-move rule.
+#include <cctype>
+#include <sstream>
+
+#include "engine/deep_table.h"
+#include "engine/engine.h"
+#include "fen.h"
+#include "rules/game_end.h"
+#include "rules/rule_checker.h"
+#include "uci.h"
+
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string s; in >> s;) w.push_back(s);
+    return w;
+}
+
+// Reads one move of a position command and checks it like a human move in the game.
+bool readUciMove(const std::string& text, const Board& b, const MoveTable& table, MoveInfo& move,
+                 std::string& error) {
+    const bool shaped = (text.size() == 4 || text.size() == 5) && text[0] >= 'a' && text[0] <= 'h' &&
+                        text[1] >= '1' && text[1] <= '8' && text[2] >= 'a' && text[2] <= 'h' && text[3] >= '1' &&
+                        text[3] <= '8';
+    int kind = -1;
+    if (shaped && text.size() == 5) {
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[4])));
+        const std::string letters = "rnbq";  // Rook 1, Knight 2, Bishop 3, Queen 4
+        const size_t at = letters.find(letter);
+        if (at != std::string::npos) kind = static_cast<int>(at) + Rook;
+    }
+    if (!shaped || (text.size() == 5 && kind < 0)) {
+        error = "malformed move '" + text + "' (moves are written like e2e4, e1g1 or e7e8q)";
+        return false;
+    }
+    move = MoveInfo(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a', NoPromotion, 0);
+    const RuleError code = checkMove(b, move, table, true, true);
+    if (code != Legal) {
+        char reason[64] = "";
+        moveErrorText(code, reason);
+        error = "illegal move " + text + ": " + reason;
+        return false;
+    }
+    const bool promoting = isPromotion(b, move);
+    if (promoting && kind < 0) {
+        error = "illegal move " + text + ": a pawn reaching the last rank needs its piece (q, r, b or n)";
+        return false;
+    }
+    if (!promoting && kind >= 0) {
+        error = "illegal move " + text + ": only a pawn reaching the last rank is promoted";
+        return false;
+    }
+    if (promoting) move.promotion = pieceCode(kind, b.sideToMove);
+    return true;
+}
+
+}  // namespace
+
+std::string positionFault(const Board& b) {
+    int kings[2] = {0, 0};
+    for (int s = 0; s < 64; ++s) {
+        const PieceCode p = b.squares[s];
+        if (p == WhiteKing || p == BlackKing) ++kings[pieceColour(p)];
+        if ((p == WhitePawn || p == BlackPawn) && (s / 8 == 0 || s / 8 == 7)) return "a pawn on the first or last rank";
+    }
+    if (kings[White] != 1 || kings[Black] != 1) return "each side needs exactly one king";
+    Board other(b);
+    other.switchSide();
+    if (isInCheck(other)) return "the side not to move is in check";
+    return "";
+}
+
+void UciEngine::setPosition(const std::string& args, std::ostream& out) {
+    const std::vector<std::string> w = words(args);
+    size_t movesAt = 0;
+    while (movesAt < w.size() && w[movesAt] != "moves") ++movesAt;
+    const auto inform = [&](const std::string& text) { sayLine(out, "info string " + text); };
+
+    Board b;
+    if (!w.empty() && w[0] == "startpos") {
+        b.setStartPosition();
+        if (movesAt > 1) inform("ignored '" + w[1] + "' after startpos");
+    } else if (!w.empty() && w[0] == "fen") {
+        std::string fen, error;
+        for (size_t i = 1; i < movesAt; ++i) fen += (i > 1 ? " " : "") + w[i];
+        if (!readFen(fen, b, error) || !(error = positionFault(b)).empty()) {
+            inform("bad FEN '" + fen + "': " + error + "; the position is unchanged");
+            return;
+        }
+    } else {
+        inform("position needs startpos or fen; the position is unchanged");
+        return;
+    }
+
+    // The FEN's half-move clock counts moves since the last capture or pawn move.
+    std::vector<uint64_t> keys;
+    int clock = b.quietMoveCount;
+    for (size_t i = movesAt + 1; i < w.size(); ++i) {
+        MoveInfo move;
+        std::string error;
+        if (!readUciMove(w[i], b, *session->moveTable, move, error)) {
+            inform(error + "; the moves from this one on are ignored");
+            break;
+        }
+        keys.push_back(positionKey(b));
+        MoveEffect effect;
+        describeMove(b, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
+        const bool irreversible = effect.captured != EmptySquare || pieceKind(effect.piece) == Pawn;
+        clock = irreversible ? 0 : clock + 1;
+        makeMove(b, move, effect);
+        b.switchSide();
+    }
+    *session->board = b;
+    history = keys;
+    halfMoves = clock;
+}
+
+std::string uciMoveName(const MoveInfo& m) {
+    std::string s;
+    s += static_cast<char>('a' + m.fromCol);
+    s += static_cast<char>('1' + m.fromRow);
+    s += static_cast<char>('a' + m.toCol);
+    s += static_cast<char>('1' + m.toRow);
+    if (isPromotionPiece(m.promotion)) s += "?rnbq"[pieceKind(m.promotion)];
+    return s;
+}
+
+// A position without a legal move scores ply - 10001 for a side that is mated there and
+// 10001 - ply for one that is stalemated (the engine counts stalemate nearly a win for the side
+// that cannot move). At the root a mate the engine gives at ply p (odd) reads 10001 - p and a mate
+// it suffers at ply p (even) p - 10001; the other parity belongs to the stalemates, which stay in
+// centipawns. The distance is the one the search saw: a value kept in the table from an earlier
+// move counts from that move's root.
+std::string uciScore(int value) {
+    const int mateValue = scoreLimit + 1;
+    const int longestMate = 100;  // plies; evaluations stay far below scoreLimit - longestMate
+    if (value > mateValue - longestMate) {
+        const int ply = mateValue - value;
+        if (ply % 2 == 1) return "mate " + std::to_string((ply + 1) / 2);
+    } else if (value < longestMate - mateValue) {
+        const int ply = mateValue + value;
+        if (ply > 0 && ply % 2 == 0) return "mate -" + std::to_string(ply / 2);
+    }
+    return "cp " + std::to_string(value);
+}
+
+std::string uciDeepScore(int score) {
+    if (score > mateScore - maxPly) return "mate " + std::to_string((mateScore - score + 1) / 2);
+    if (score < maxPly - mateScore) return "mate -" + std::to_string((mateScore + score) / 2);
+    return "cp " + std::to_string(score);
+}
