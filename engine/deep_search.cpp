@@ -85,8 +85,8 @@ int fromTable(int score, int ply) { return score > mateScore - maxPly ? score - 
 }  // namespace
 
 TimeBudget timeBudget(const SearchLimits& l, int side) {
-    TimeBudget b;
-    if (l.moveTime > 0) b.soft = b.hard = std::max<int64_t>(1, l.moveTime - std::min<int64_t>(l.moveOverhead, l.moveTime / 10));
+    TimeBudget b;  // a time per move is all spent: it sets no soft limit
+    if (l.moveTime > 0) b.hard = std::max<int64_t>(1, l.moveTime - std::min<int64_t>(l.moveOverhead, l.moveTime / 10));
     const int64_t clock = l.time[side == White ? White : Black];
     if (clock < 0) return b;
     const int64_t usable = std::max<int64_t>(1, clock - l.moveOverhead);
@@ -95,8 +95,8 @@ TimeBudget timeBudget(const SearchLimits& l, int side) {
     int64_t hard = std::min<int64_t>(usable / movesToGo * 5 + increment, usable * (movesToGo == 1 ? 8 : 3) / 10);
     int64_t soft = std::min(hard, usable / movesToGo + increment * 3 / 4);
     hard = std::max<int64_t>(hard, 1), soft = std::max<int64_t>(soft, 1);
-    if (b.hard == 0 || hard < b.hard) b.hard = hard;
-    if (b.soft == 0 || soft < b.soft) b.soft = soft;
+    b.soft = b.hard > 0 ? std::min(soft, b.hard) : soft;
+    b.hard = b.hard > 0 ? std::min(hard, b.hard) : hard;
     return b;
 }
 
@@ -120,11 +120,10 @@ struct DeepNode {
     int64_t elapsed() const { return millisecondClock() - s.startedAt; }
 
     bool timeUp() {
-        if (aborted) return true;
+        if (aborted || (s.limits.nodes > 0 && s.nodes >= s.limits.nodes)) return aborted = true;
         if (s.nodes < nextCheck) return false;
         nextCheck = s.nodes + 1024;
-        aborted = s.stop.load() || (s.limits.nodes > 0 && s.nodes >= s.limits.nodes) ||
-                  (budget.hard > 0 && !s.pondering.load() && elapsed() >= budget.hard);
+        aborted = s.stop.load() || (budget.hard > 0 && !s.pondering.load() && elapsed() >= budget.hard);
         return aborted;
     }
 
@@ -327,7 +326,8 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
 
     uint32_t random = noiseSeed | 1;
     const int lastDepth = std::min(limits.depth > 0 ? limits.depth : maxPly - 1, maxPly - 1);
-    for (int depth = std::min(3, lastDepth); depth <= lastDepth; ++depth) {
+    // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
+    for (int depth = limits.depth > 0 ? std::min(3, lastDepth) : 1; depth <= lastDepth; ++depth) {
         int alpha = -infinity;
         int bestScore = -infinity, bestAt = -1;
         std::vector<uint16_t> line;
@@ -365,6 +365,7 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
         // An iteration cut short counts with the moves it searched to the end: the last whole
         // iteration's best, searched first, and any that then proved better.
         if (bestAt < 0) break;
+        const bool changed = !moves[bestAt].move.info().sameSquares(best) || moves[bestAt].move.promotion != best.promotion;
         best = moves[bestAt].move.info();
         best.value = bestScore;
         // The best first in the next iteration, then the rest as this one scored them.
@@ -379,13 +380,18 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
                                        (u >> 12) ? pieceCode(u >> 12, static_cast<int>(pvMoves.size() + rootBoard.sideToMove) % 2)
                                                  : NoPromotion));
         reply = pvMoves.size() > 1 ? pvMoves[1] : MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
-        if (report && !d.aborted) {
+        // An iteration cut short is reported only when it changed the move: the answer is always
+        // the first move of the last principal variation told.
+        if (report && (!d.aborted || changed)) {
             SearchReport r;
             r.depth = depth, r.selectiveDepth = std::max(depth, d.selectiveDepth), r.score = bestScore;
             r.nodes = nodes, r.milliseconds = d.elapsed(), r.hashPermille = table.permille(), r.pv = pvMoves;
             report(reportContext, r);
         }
         if (d.aborted) break;
+        // A mate is not worth more time: deeper iterations cannot change it.
+        const int toMate = mateScore - std::abs(bestScore);
+        if (timed && toMate < maxPly && depth >= toMate + 2) break;
         const bool lastTime = !pondering.load() && d.budget.soft > 0 && d.elapsed() * 2 >= d.budget.soft;
         if (lastTime || (timed && n == 1 && !pondering.load())) break;
     }

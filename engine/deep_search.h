@@ -15,7 +15,7 @@ const int mateScore = 32000;  // a mate at ply p scores mateScore - p for the si
 const int maxPly = 100;
 
 struct SearchLimits {
-    int depth = 0;            // the last iteration's depth; 0: no limit but maxPly
+    int depth = 0;            // the last iteration's depth; 0: no limit but maxPly - 1
     int64_t nodes = 0;        // 0: no limit
     int64_t moveTime = 0;     // milliseconds; 0: no limit
     int64_t time[2] = {-1, -1};  // the clock of each side, -1 when not given
@@ -25,7 +25,7 @@ struct SearchLimits {
 };
 
 // How long a move may take, in milliseconds from the start of the search: the search starts no
-// new iteration after `soft` and stops at `hard`. Both are 0 when the limits set no time.
+// new iteration once half of `soft` has passed, and stops at `hard`. 0 sets no limit.
 struct TimeBudget {
     int64_t soft = 0, hard = 0;
 };

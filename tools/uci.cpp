@@ -289,3 +289,13 @@ void UciEngine::finishSearch() {
 void UciEngine::wait() {
     if (worker.joinable()) worker.join();
 }
+
+void UciEngine::endOfInput() {
+    bool waits;
+    {
+        std::lock_guard<std::mutex> hold(answerGuard);
+        waits = holdAnswer;
+    }
+    if (!waits) wait();
+    finishSearch();
+}

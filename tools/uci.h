@@ -42,6 +42,8 @@ struct UciEngine {
     // Returns once the running search, if any, has ended and answered (stop it first when it
     // waits for stop).
     void wait();
+    // The input has ended: lets a search with limits end by them, stops one that waits for stop.
+    void endOfInput();
 
     // The game being played (null before the first game); its board is the current position.
     const GameSession* game() const { return session; }

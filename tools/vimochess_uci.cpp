@@ -9,6 +9,9 @@ int main() {
     UciEngine engine;
     std::string line;
     while (std::getline(std::cin, line))
-        if (!engine.handle(line, std::cout)) break;
+        if (!engine.handle(line, std::cout)) return 0;
+    // The input ended without quit: a search with limits still answers; one that waits for stop
+    // is stopped.
+    engine.endOfInput();
     return 0;
 }

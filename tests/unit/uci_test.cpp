@@ -1,6 +1,10 @@
-// vimochess-uci: conversations with the program through its standard input, the recorded game
-// replayed through it, positions and their refusals, scores and move names.
+// vimochess-uci: conversations with the program through its standard input, its draws, searches that
+// wait or stop, the recorded game replayed through it, positions and their refusals, scores and
+// move names.
+#include <chrono>
+#include <climits>
 #include <regex>
+#include <thread>
 
 #include "game/game_control.h"
 #include "test_support.h"
@@ -12,26 +16,94 @@ static std::string program(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) input += " '" + line + "'";
     const auto [status, out] = run("printf '%s\\n'" + input + " |", VIMOCHESS_UCI);
     EXPECT_EQ(status, 0);
-    return std::regex_replace(out, std::regex(" nps \\d+ time \\d{1,4}"), "");
+    return std::regex_replace(out, std::regex(" nps \\d+( hashfull \\d+)? time \\d{1,4}"), "$1");
 }
 
 TEST(Uci, Conversations) {
     const std::string book = "info depth 3 score cp 0 nodes 0 pv e2e4\ninfo depth 4 score cp 0 nodes 0 pv e2e4\n"
                              "info depth 5 score cp 0 nodes 0 pv e2e4\n";
+    const std::string options =
+        "option name Hash type spin default 9 min 1 max 1024\noption name Clear Hash type button\n"
+        "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
+        "option name UCI_LimitStrength type check default false\n"
+        "option name UCI_Elo type spin default 2000 min 1000 max 2000\noption name Window Engine type check default false\n";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"uci", "quit", "isready"}, "id name VimoChess 0.01a\nid author the VimoChess developers\nuciok\n"},
-        {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash", "stop", "ucinewgame"},
+        {{"uci", "quit", "isready"}, "id name VimoChess 0.01a\nid author the VimoChess developers\n" + options + "uciok\n"},
+        {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame"},
          "readyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
-        {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start
-        {{"position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1", "go wtime 1000 btime 1000 movestogo 9"},  // a7a6 ties
+        {{"setoption name Hash value 0", "setoption name UCI_Elo value 2001", "setoption name Window Engine value 1",
+          "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
+         "info string Hash takes a number from 1 to 1024, not '0'\ninfo string UCI_Elo takes a number from 1000 to "
+         "2000, not '2001'\ninfo string Window Engine is true or false, not '1'\n"
+         "info string Hash takes a number from 1 to 1024, not ''\ninfo string no option 'Nothing'\n"},
+        {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
+        {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
+        {{"position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1", "go"},  // a7a6 ties
          "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv a7a5\n"
          "info depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n"},
-        {{"position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "go", "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go"},
-         "bestmove 0000\nbestmove 0000\n"},  // mated, stalemated: no search
-        {{"go infinite", "isready", "stop", "stop", "go ponder", "ponderhit", "go infinite", "position startpos"},
-         book + "readyok\nbestmove e2e4\n" + book + "bestmove e2e4\n" + book + "bestmove e2e4\n"},  // held for stop
+        {{"position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "go", "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
+          "go depth 3"}, "bestmove 0000\nbestmove 0000\n"},  // mated, stalemated: no search
+        {{"position fen 7k/8/6K1/8/8/8/8/5Q2 w - - 0 1", "go depth 2"},  // the mate: the iterations' lines, then the move
+         "info depth 2 seldepth 2 score mate 1 nodes 14 hashfull 0 pv f1f8\nbestmove f1f8\n"},
+        {{"go depth 1 wtime x"}, "info string go: 'wtime' needs a number, not 'x'\n"
+                                  "info depth 1 seldepth 1 score cp 18 nodes 21 hashfull 0 pv g1f3\nbestmove g1f3\n"},
     };
     for (const auto& [lines, expected] : cases) EXPECT_EQ(program(lines), expected) << lines[0];
+}
+
+// With limits the engine plays standard chess's draws, from the game the GUI sent: ahead, it keeps
+// clear of a repetition and of the fifty-move rule's 100th half-move; behind, it goes for them.
+// Without limits it plays as the window does, which knows neither.
+TEST(Uci, DrawsByRepetitionAndTheFiftyMoveRule) {
+    const std::string ahead = "position fen 8/8/4k3/8/3P4/8/8/K6Q w - - ", behind = "position fen 7k/8/8/8/2p5/8/8/K2Q4 b - - ";
+    const std::string queenDown = "position fen rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves ";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {  // position, go, answer
+        {ahead + "0 80", "go depth 5", "h1c6"},  // the best move by its evaluation, and the window's
+        {ahead + "0 80 moves h1c6 e6f5 c6h1 f5e6", "go depth 5", "d4d5"}, {ahead + "0 80 moves h1c6 e6f5 c6h1 f5e6", "go", "h1c6"},
+        {ahead + "99 80", "go depth 5", "d4d5"}, {behind + "0 80", "go depth 5", "c4c3"}, {behind + "99 80", "go depth 5", "h8g7"},
+        {queenDown + "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1", "go depth 5", "f6g8"},
+    };
+    for (const auto& [position, go, answer] : cases) {
+        const std::string out = program({position, go});
+        EXPECT_TRUE(std::regex_search(out, std::regex("bestmove " + answer + "( ponder ....)?\n$"))) << position << "\n" << out;
+    }
+}
+
+// The answer of go infinite and go ponder waits for stop or ponderhit; isready and stop are taken
+// while a search runs; any other command ends the search first. The answer is the first move of the
+// last principal variation told, also when a node limit ends an iteration early.
+TEST(Uci, SearchesThatWaitOrStop) {
+    const std::string mateInOne = "position fen 7k/8/6K1/8/8/8/8/5Q2 w - - 0 1";
+    const auto bestmoves = [](const std::string& out) {
+        return std::regex_replace(out, std::regex("info [^\n]*\n"), "");
+    };
+    for (const char* go : {"go infinite", "go ponder wtime 10 btime 10"}) {
+        UciEngine uci;
+        std::ostringstream out;
+        uci.handle(mateInOne, out), uci.handle(go, out), uci.handle("isready", out);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // long enough to find the mate
+        EXPECT_EQ(bestmoves(out.str()), "readyok\n") << go;
+        uci.handle(go[3] == 'i' ? "stop" : "ponderhit", out);
+        uci.wait();
+        EXPECT_EQ(bestmoves(out.str()), "readyok\nbestmove f1f8\n") << go;
+    }
+    UciEngine uci;
+    std::ostringstream out;
+    uci.handle("go infinite", out), uci.handle("position startpos moves e2e4", out), uci.handle("go depth 1", out);
+    uci.wait();
+    EXPECT_TRUE(std::regex_match(bestmoves(out.str()), std::regex("bestmove [a-h1-8]{4}( ponder ....)?\nbestmove [a-h1-8]{4}\n")))
+        << out.str();
+    for (const char* limit : {"nodes 3000", "nodes 20000", "nodes 150000", "depth 6"}) {
+        const std::string said = program({"position fen r1bq2k1/p4r1p/1pp2pp1/3p4/1P1B3Q/P2B1N2/2P3PP/4R1K1 b - - 2 19",
+                                           std::string("go ") + limit});
+        std::smatch last;
+        ASSERT_TRUE(std::regex_search(said, last, std::regex("nodes (\\d+) hashfull \\d+ pv (\\S+)[^\\n]*\\nbestmove (\\S+)")))
+            << said;
+        EXPECT_EQ(last[2], last[3]) << limit;
+        const bool byNodes = limit[0] == 'n';
+        EXPECT_LE(std::stoll(last[1]), byNodes ? std::stoll(limit + 6) : LLONG_MAX) << limit;
+        EXPECT_EQ(said.find("info depth 6 ") == std::string::npos, byNodes) << limit;
+    }
 }
 
 // After "position startpos moves e2e4 e7e5": a bad move ends the list at the last legal move, a bad
