@@ -3,73 +3,14 @@
 #include <algorithm>
 
 #include "../rules/move_generator.h"
-#include "../rules/rule_checker.h"
+#include "deep_position.h"
 #include "engine.h"
-#include "evaluation.h"
 #include "search_display.h"
 
 namespace {
 
 const int infinity = mateScore + 1;
 const int pieceValue[6] = {100, 500, 300, 300, 900, 10000};  // by kind, for ordering captures
-
-// A position of the search, with what it keeps up to date move by move.
-struct Position {
-    Board board;
-    Occupancy occupied;
-    EvaluationTerms terms;
-    uint64_t key;
-    int halfMoves;  // since the last capture or pawn move
-
-    void play(const Position& parent, const GeneratedMove& m) {
-        MoveEffect e;
-        describeMove(parent.board, m.from, m.to, m.promotion, e);
-        board = parent.board;
-        makeCandidate(board, m.info(), e);
-        occupied = parent.occupied;
-        occupied.apply(e);
-        terms = parent.terms;
-        terms.apply(e);
-        key = parent.key ^ positionKeys.blackToMove;
-        for (int i = 0; i < e.count; ++i)
-            key ^= positionKeys.pieces[e.changes[i].was][e.changes[i].square] ^
-                   positionKeys.pieces[e.changes[i].now][e.changes[i].square];
-        key ^= positionKeys.castling[castlingIndex(parent.board)] ^ positionKeys.castling[castlingIndex(board)];
-        key ^= positionKeys.enPassant[enPassantFile(parent.board)] ^ positionKeys.enPassant[enPassantFile(board)];
-        halfMoves = e.captured != EmptySquare || e.count == 3 || pieceKind(e.piece) == Pawn ? 0 : parent.halfMoves + 1;
-    }
-    // The same position with the other side to move (a "null move"), no en passant possible.
-    void pass(const Position& parent) {
-        *this = parent;
-        board.switchSide();
-        board.lastMove = MoveInfo(-10, -1, -1, -1, NoPromotion, 0);
-        key ^= positionKeys.blackToMove ^ positionKeys.enPassant[enPassantFile(parent.board)];
-        ++halfMoves;
-    }
-    int side() const { return board.sideToMove; }
-    bool inCheck() const {
-        const int king = terms.kingSquare[side()];
-        return king < 64 && attackedBy(board, occupied.all(), king, opponent(side()));
-    }
-    // Neither side can mate: bare kings, or a king and one knight or bishop against a king.
-    bool deadDraw() const {
-        const SquareSet all = occupied.all();
-        if (all.count() > 3) return false;
-        for (SquareSet s = all; !s.empty();) {
-            const int kind = pieceKind(board.squares[s.takeLowest()]);
-            if (kind != King && kind != Knight && kind != Bishop) return false;
-        }
-        return true;
-    }
-    // Pieces other than pawns and the king: without them a pass may be the best move (zugzwang).
-    bool hasPieces() const {
-        for (SquareSet s = occupied.bySide[side()]; !s.empty();) {
-            const int kind = pieceKind(board.squares[s.takeLowest()]);
-            if (kind != Pawn && kind != King) return true;
-        }
-        return false;
-    }
-};
 
 struct ScoredMove {
     GeneratedMove move;
@@ -127,7 +68,7 @@ struct DeepNode {
         return aborted;
     }
 
-    bool repeated(const Position& p, int ply) const {
+    bool repeated(const DeepPosition& p, int ply) const {
         const size_t at = rootAt + ply;
         for (size_t back = 2; back <= static_cast<size_t>(p.halfMoves) && back <= at; back += 2)
             if (keys[at - back] == p.key) return true;
@@ -136,7 +77,7 @@ struct DeepNode {
 
     // The moves of the position, each with its place in the order of search: the table's move,
     // captures by the value taken and the taker, promotions, the killers, the rest by history.
-    int listMoves(const Position& p, ScoredMove* list, uint16_t tableMove, int ply, bool capturesOnly) {
+    int listMoves(const DeepPosition& p, ScoredMove* list, uint16_t tableMove, int ply, bool capturesOnly) {
         SquareSet only = ~SquareSet();
         if (capturesOnly) {
             only = p.occupied.bySide[opponent(p.side())];
@@ -178,11 +119,11 @@ struct DeepNode {
         return list[i].move;
     }
 
-    int evaluate(const Position& p) const {
+    int evaluate(const DeepPosition& p) const {
         return p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board);
     }
 
-    int quiesce(const Position& p, int alpha, int beta, int ply) {
+    int quiesce(const DeepPosition& p, int alpha, int beta, int ply) {
         ++s.nodes;
         pvLength[ply] = 0;
         selectiveDepth = std::max(selectiveDepth, ply);
@@ -199,7 +140,7 @@ struct DeepNode {
         ScoredMove list[256];
         const int n = listMoves(p, list, 0, ply, !check);
         if (n == 0) return check ? ply - mateScore : best;
-        Position child;
+        DeepPosition child;
         for (int i = 0; i < n; ++i) {
             child.play(p, takeBest(list, n, i));
             const int score = -quiesce(child, -beta, -alpha, ply + 1);
@@ -213,7 +154,7 @@ struct DeepNode {
         return best;
     }
 
-    int search(const Position& p, int depth, int alpha, int beta, int ply, bool nullAllowed) {
+    int search(const DeepPosition& p, int depth, int alpha, int beta, int ply, bool nullAllowed) {
         const bool pvNode = beta - alpha > 1;
         pvLength[ply] = 0;
         keys[rootAt + ply] = p.key;
@@ -241,7 +182,7 @@ struct DeepNode {
 
         // A pass that still leaves the opponent short of beta makes searching on pointless.
         if (nullAllowed && !pvNode && !check && depth >= 3 && p.hasPieces() && evaluate(p) >= beta) {
-            Position passed;
+            DeepPosition passed;
             passed.pass(p);
             const int score = -search(passed, depth - 3 - depth / 6, -beta, -beta + 1, ply + 1, false);
             if (aborted) return 0;
@@ -255,7 +196,7 @@ struct DeepNode {
         const int alphaBefore = alpha;
         int best = -infinity;
         uint16_t bestMove = 0;
-        Position child;
+        DeepPosition child;
         for (int i = 0; i < n; ++i) {
             const GeneratedMove m = takeBest(list, n, i);
             const bool quiet = list[i].order < (1 << 28) && list[i].order > -(1 << 20);
@@ -308,7 +249,7 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
     d.rootAt = history.size();
     d.keys.resize(d.rootAt + maxPly + 2);
 
-    Position root;
+    DeepPosition root;
     root.board = rootBoard;
     root.occupied = Occupancy(rootBoard);
     root.terms = EvaluationTerms(rootBoard);
@@ -331,7 +272,7 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
         int alpha = -infinity;
         int bestScore = -infinity, bestAt = -1;
         std::vector<uint16_t> line;
-        Position child;
+        DeepPosition child;
         for (int i = 0; i < n; ++i) {
             const GeneratedMove m = moves[i].move;
             if (report && d.elapsed() >= 1000) {

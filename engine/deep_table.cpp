@@ -1,6 +1,7 @@
 #include "deep_table.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -53,7 +54,10 @@ DeepTable::DeepTable(int megabytes) {
     const uint64_t bytes = static_cast<uint64_t>(megabytes < 1 ? 1 : megabytes) << 20;
     uint64_t count = 1;
     while (count * 2 * sizeof(DeepEntry) <= bytes) count *= 2;
-    entries = new DeepEntry[count];
+    // A size the process cannot have (a 32-bit program's address space is soon used up) gives way
+    // to the largest half that it can.
+    while (!(entries = new (std::nothrow) DeepEntry[count]) && count > 1) count /= 2;
+    if (!entries) entries = new DeepEntry[count];
     mask = static_cast<uint32_t>(count - 1);
 }
 

@@ -4,12 +4,14 @@
 # as PGN, prints the score with the Elo difference it implies, and every anomaly: an illegal
 # move, a crash, a hang or a time forfeit.
 #
-#   scripts/match.sh [-n GAMES] [-t SECONDS] [-i INCREMENT] [-o DIR] [OPPONENT...]
+#   scripts/match.sh [-n GAMES] [-t SECONDS] [-i INCREMENT] [-e ELO] [-o DIR] [OPPONENT...]
 #
-#   OPPONENT   fairymax (Fairy-Max) or stockfish (Stockfish at Skill Level 0, searching at
-#              most 6 plies); both when none is named
+#   OPPONENT   fairymax (Fairy-Max), stockfish (Stockfish at Skill Level 0) or stockfish-elo-N
+#              (Stockfish playing at UCI_Elo N, 1350 to 2850); fairymax and stockfish when none
+#              is named
 #   -n GAMES   games per opponent (default 100): each opening twice, with the colours reversed
 #   -t, -i     time control: seconds per game and per move added (default 10 and 0.1)
+#   -e ELO     VimoChess plays at that level (UCI_LimitStrength, UCI_Elo); at full strength if not
 #   -o DIR     where the PGN files and logs go (default build/match)
 #
 # Exit status: 0 when every match was played without an anomaly on VimoChess's side, 1 otherwise.
@@ -20,22 +22,29 @@ root=$(pwd)
 . scripts/lib.sh
 arguments=("$@")
 
-games=100 seconds=10 increment=0.1 out=build/match
-while getopts "n:t:i:o:" opt; do
+games=100 seconds=10 increment=0.1 out=build/match level=""
+while getopts "n:t:i:e:o:" opt; do
   case $opt in
     n) games=$OPTARG ;;
     t) seconds=$OPTARG ;;
     i) increment=$OPTARG ;;
+    e) level=$OPTARG ;;
     o) out=$OPTARG ;;
-    *) sed -n '2,16p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,19p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 opponents=("$@")
 [ ${#opponents[@]} -gt 0 ] || opponents=(fairymax stockfish)
 for o in "${opponents[@]}"; do
-  case $o in fairymax|stockfish) ;; *) echo "match: unknown opponent '$o' (fairymax or stockfish)" >&2; exit 2 ;; esac
+  case $o in
+    fairymax|stockfish) ;;
+    stockfish-elo-*) [[ ${o#stockfish-elo-} =~ ^[0-9]{4}$ ]] && ((${o#stockfish-elo-} >= 1350 && ${o#stockfish-elo-} <= 2850)) ||
+                       { echo "match: Stockfish's UCI_Elo is 1350 to 2850, not '${o#stockfish-elo-}'" >&2; exit 2; } ;;
+    *) echo "match: unknown opponent '$o' (fairymax, stockfish or stockfish-elo-N)" >&2; exit 2 ;;
+  esac
 done
+[ -z "$level" ] || [[ $level =~ ^[0-9]{3,4}$ ]] || { echo "match: bad level '$level' (an Elo rating)" >&2; exit 2; }
 [[ $games =~ ^[1-9][0-9]{0,3}$ ]] || { echo "match: bad number of games '$games' (1 to 9999)" >&2; exit 2; }
 for t in "$seconds" "$increment"; do
   [[ $t =~ ^[0-9]{1,4}(\.[0-9]+)?$ ]] || { echo "match: bad time '$t' (seconds, as 10 or 0.1)" >&2; exit 2; }
@@ -168,34 +177,38 @@ summarise() {  # summarise OPPONENT PGN XBOARD-OUTPUT XBOARD-DEBUG-LOG
   fi
   IFS=- read -r w l d <<<"$score"
   n=$((w + l + d))
-  awk -v o="$opponent" -v w="$w" -v l="$l" -v d="$d" -v n="$n" -v saved="${counts%% *}" 'BEGIN {
+  awk -v me="VimoChess${level:+ at Elo $level}" -v o="$opponent" -v w="$w" -v l="$l" -v d="$d" -v n="$n" -v saved="${counts%% *}" 'BEGIN {
     p = n ? (w + d / 2) / n : 0
     if (n == 0) elo = "none"
     else if (p <= 0) elo = "below -" int(400 * log(2 * n) / log(10))
     else if (p >= 1) elo = "above +" int(400 * log(2 * n) / log(10))
     else elo = sprintf("%+d", -400 * log(1 / p - 1) / log(10))
     sub(/games=/, "", saved)
-    printf "VimoChess vs %s: %d games (%d saved), +%d =%d -%d, score %.1f%%, Elo difference %s\n", o, n, saved, w, d, l, 100 * p, elo
+    printf "%s vs %s: %d games (%d saved), +%d =%d -%d, score %.1f%%, Elo difference %s\n", me, o, n, saved, w, d, l, 100 * p, elo
   }'
   return $bad
 }
 
 status=0
 for opponent in "${opponents[@]}"; do
-  pgn=$out/vimochess-vs-$opponent.pgn
-  log=$out/vimochess-vs-$opponent.log
-  rm -f "$pgn" "$log" "$out/xboard-$opponent.debug"
+  name=vimochess${level:+-elo-$level}-vs-$opponent
+  pgn=$out/$name.pgn
+  log=$out/$name.log
+  rm -f "$pgn" "$log" "$out/xboard-$name.debug"
   case $opponent in
     fairymax) second=(-scp fairymax) ;;
-    stockfish) second=(-scp stockfish -sUCI -secondOptions "Skill Level=0" -depth 6) ;;
+    stockfish) second=(-scp stockfish -sUCI -secondOptions "Skill Level=0") ;;
+    stockfish-elo-*) second=(-scp stockfish -sUCI -secondOptions "UCI_LimitStrength=true,UCI_Elo=${opponent#stockfish-elo-}") ;;
   esac
-  echo "match: VimoChess vs $opponent, $games games at $seconds s + $increment s a move; games go to $pgn"
+  first=()
+  [ -z "$level" ] || first=(-firstOptions "UCI_LimitStrength=true,UCI_Elo=$level")
+  echo "match: VimoChess${level:+ at Elo $level} vs $opponent, $games games at $seconds s + $increment s a move; games go to $pgn"
   # In a process group of its own, so that the engines go with it even when it hangs.
   setsid xboard -noGUI -mg "$games" -lpf "$out/openings.fen" -lpi -2 \
-    -fcp "$engine" -fUCI -fd "$out" "${second[@]}" -sd "$out" \
+    -fcp "$engine" -fUCI -fd "$out" "${first[@]}" "${second[@]}" -sd "$out" \
     -tc "0:$seconds" -inc "$increment" -xponder -autoCallFlag true \
     -ruleMoves 100 -repeatsToDraw 3 -adjudicateDrawMoves 300 \
-    -sgf "$pgn" -saveSettingsOnExit false -debug -nameOfDebugFile "$out/xboard-$opponent.debug" \
+    -sgf "$pgn" -saveSettingsOnExit false -debug -nameOfDebugFile "$out/xboard-$name.debug" \
     >"$log" 2>&1 &
   xboard_pid=$!
   # XBoard prints the final score and then stays up: end it once the last game is saved. A
@@ -212,7 +225,7 @@ for opponent in "${opponents[@]}"; do
     if [ "$size" != "$last_size" ]; then last_size=$size last_change=$SECONDS; fi
     if [ $((SECONDS - last_change)) -gt "$limit" ]; then
       echo "  anomaly: hang: no game finished for $limit s; stopping the match. The last game ended so:"
-      grep -o "^GameEnds([0-9]*, [^,]*" "$out/xboard-$opponent.debug" 2>/dev/null | grep -v "(null)" | tail -1 |
+      grep -o "^GameEnds([0-9]*, [^,]*" "$out/xboard-$name.debug" 2>/dev/null | grep -v "(null)" | tail -1 |
         sed 's/^GameEnds([0-9]*, /    /'
       status=1
       break
@@ -225,6 +238,6 @@ for opponent in "${opponents[@]}"; do
   wait "$xboard_pid" 2>/dev/null || true
   xboard_pid=""
   [ -f "$pgn" ] || : >"$pgn"
-  summarise "$opponent" "$pgn" "$log" "$out/xboard-$opponent.debug" 2>&1 || status=1
+  summarise "$opponent" "$pgn" "$log" "$out/xboard-$name.debug" 2>&1 || status=1
 done
 exit $status

@@ -33,10 +33,12 @@ std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
     return s;
 }
 
-// The window's table size for a Hash value: the largest power of two of entries that fits.
+// The window engine's table size for a Hash value: the largest power of two of entries that fits,
+// up to 2^22 (150 MB), more than its searches of depth 5 can fill.
 int8_t tableBits(int megabytes) {
     int8_t bits = 0;
-    while ((static_cast<int64_t>(sizeof(TableEntry)) << (bits + 1)) <= (static_cast<int64_t>(megabytes) << 20)) ++bits;
+    while (bits < 22 && (static_cast<int64_t>(sizeof(TableEntry)) << (bits + 1)) <= (static_cast<int64_t>(megabytes) << 20))
+        ++bits;
     return bits;
 }
 
