@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../rules/move_generator.h"
+#include "deep_evaluation.h"
 #include "deep_position.h"
 #include "engine.h"
 #include "search_display.h"
@@ -119,8 +120,9 @@ struct DeepNode {
         return list[i].move;
     }
 
+    // The window engine's evaluation, and the deep search's own terms.
     int evaluate(const DeepPosition& p) const {
-        return p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board);
+        return (p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board)) + positionalTerms(p.board, p.occupied);
     }
 
     int quiesce(const DeepPosition& p, int alpha, int beta, int ply) {
