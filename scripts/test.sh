@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what it needs, builds, and runs every test.
-#   1. release build: unit tests, deep perft counts, cross-check against stockfish
+#   1. release build: unit tests, deep perft counts, cross-check against stockfish, a timed UCI
+#      session that checks every search limit
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: unit tests
-#   3. ThreadSanitizer build: the threaded game tests
+#   3. ThreadSanitizer build: the threaded tests (game thread, UCI engine)
 #   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
 #   5. the Windows program under Wine: end-to-end tests
 #   6. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
@@ -35,13 +36,16 @@ bash scripts/perft-deep.sh build/release/vimochess-tool
 step "cross-check against stockfish"
 bash scripts/crosscheck-stockfish.sh build/release/vimochess-tool
 
+step "the UCI engine's search limits, timed"
+bash scripts/uci-limits-test.sh build/release/vimochess-uci
+
 step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 build build/asan Debug "address,undefined"
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
 
-step "threaded game tests under ThreadSanitizer"
+step "threaded tests under ThreadSanitizer: the game thread, the UCI engine's search thread"
 build build/tsan Debug "thread"
-(cd build/tsan && ctest --output-on-failure -R 'GameThread')
+(cd build/tsan && ctest --output-on-failure -j"$jobs" -R 'GameThread|Uci')
 
 step "fuzzing the FEN reader and the UCI engine"
 bash scripts/fuzz.sh

@@ -167,7 +167,7 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
         holdAnswer = false;
         if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
     } else if (command == "ucinewgame" || command == "position" || command == "go" || command == "setoption") {
-        finishSearch();  // a GUI should not send these during a search; if it does, the search ends first
+        endOfInput();  // a GUI sends these only between searches: a search under way ends first
         if (command == "setoption") return setOption(rest, out), true;
         if (command == "ucinewgame" || !session) newGame();
         if (command == "position") setPosition(rest, out);

@@ -42,7 +42,8 @@ struct UciEngine {
     // Returns once the running search, if any, has ended and answered (stop it first when it
     // waits for stop).
     void wait();
-    // The input has ended: lets a search with limits end by them, stops one that waits for stop.
+    // Lets a search with limits end by them and stops one that waits for stop: what happens when
+    // the input ends, or a command comes that needs the search over.
     void endOfInput();
 
     // The game being played (null before the first game); its board is the current position.
