@@ -18,7 +18,7 @@ struct SearchLimits {
     int depth = 0;            // the last iteration's depth; 0: no limit but maxPly - 1
     int64_t nodes = 0;        // 0: no limit
     int64_t moveTime = 0;     // milliseconds; 0: no limit
-    int64_t time[2] = {-1, -1};  // the clock of each side, -1 when not given
+    int64_t time[2] = {-1, -1};  // the clock of each side in milliseconds, -1 when not given
     int64_t increment[2] = {0, 0};
     int movesToGo = 0;        // 0: the rest of the game
     int64_t moveOverhead = 30;   // milliseconds lost per move between the GUI and the engine

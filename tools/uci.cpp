@@ -99,7 +99,7 @@ bool readLimits(const std::vector<std::string>& w, SearchLimits& limits, bool& l
         if (word == "mate") limits.depth = std::max(std::min(2 * capped, maxPly - 1), 1);
         if (word == "nodes") limits.nodes = std::max<int64_t>(n, 1);
         if (word == "movetime") limits.moveTime = std::max<int64_t>(n, 1);
-        if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = v;  // may be below 0
+        if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = n;  // below 0: none left
         if (word == "winc" || word == "binc") limits.increment[word == "winc" ? White : Black] = n;
         if (word == "movestogo") limits.movesToGo = capped;
         limited = true;
