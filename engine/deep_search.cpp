@@ -1,10 +1,12 @@
 #include "deep_search.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "../rules/move_generator.h"
 #include "deep_evaluation.h"
 #include "deep_position.h"
+#include "exchange.h"
 #include "engine.h"
 #include "search_display.h"
 
@@ -13,12 +15,33 @@ namespace {
 const int infinity = mateScore + 1;
 const int pieceValue[6] = {100, 500, 300, 300, 900, 10000};  // by kind, for ordering captures
 
+// Bands of the move order.
+const int tableMoveFirst = 1 << 30, goodCapture = 1 << 29, killer = 1 << 28;  // quiet moves: 0 up to killer
+const int losingCapture = -(1 << 19), underpromotion = -(1 << 20);
+bool isQuiet(int order) { return order >= 0 && order < killer; }
+
 struct ScoredMove {
     GeneratedMove move;
     int order;
 };
 
 uint16_t packed(const GeneratedMove& m) { return packMove(m.info()); }
+
+// The deep search's own terms stay within this margin, mostly: beyond it the rest of the
+// evaluation decides alone.
+const int lazyMargin = 300;
+
+// How much shallower the late quiet moves are looked at, by depth and by place in the order.
+struct Reductions {
+    int8_t by[64][64];
+    Reductions() {
+        for (int d = 0; d < 64; ++d)
+            for (int i = 0; i < 64; ++i)
+                by[d][i] = static_cast<int8_t>(d && i ? 0.5 + std::log(d) * std::log(i) / 2.0 : 0);
+    }
+};
+const Reductions reductions;
+const auto& lateMoveReduction = reductions.by;
 
 // Mate scores are kept in the table as distances from the position, not from the root.
 int toTable(int score, int ply) { return score > mateScore - maxPly ? score + ply : score < maxPly - mateScore ? score - ply : score; }
@@ -77,7 +100,9 @@ struct DeepNode {
     }
 
     // The moves of the position, each with its place in the order of search: the table's move,
-    // captures by the value taken and the taker, promotions, the killers, the rest by history.
+    // captures that do not lose material (by the value taken, then the taker) and queen promotions,
+    // the killers, the quiet moves by history, the captures that lose material, the other
+    // promotions. Capturing alone, the losing captures are left out.
     int listMoves(const DeepPosition& p, ScoredMove* list, uint16_t tableMove, int ply, bool capturesOnly) {
         SquareSet only = ~SquareSet();
         if (capturesOnly) {
@@ -93,18 +118,23 @@ struct DeepNode {
             const bool capture = victim != EmptySquare || (pieceKind(piece) == Pawn && (m.from & 7) != (m.to & 7));
             const bool queening = m.promotion != NoPromotion && pieceKind(m.promotion) == Queen;
             if (capturesOnly && !capture && !queening) continue;
+            const bool losing = capture && !queening && exchangeGain(p.board, p.occupied, m.from, m.to) < 0;
+            if (capturesOnly && losing) continue;  // a capture that loses material is no way to quiet a position
             int order;
+            const int mostValuableVictimFirst = 16 * (victim == EmptySquare ? (queening ? 800 : 100) : pieceValue[pieceKind(victim)]) -
+                                                pieceValue[pieceKind(piece)] / 100 + (queening ? 1000 : 0);
             if (packed(m) == tableMove && tableMove)
-                order = 1 << 30;
-            else if (capture || queening)
-                order = (1 << 29) + 16 * (victim == EmptySquare ? (queening ? 800 : 100) : pieceValue[pieceKind(victim)]) -
-                        pieceValue[pieceKind(piece)] / 100 + (queening ? 1000 : 0);
+                order = tableMoveFirst;
+            else if ((capture || queening) && !losing)
+                order = goodCapture + mostValuableVictimFirst;
+            else if (capture)
+                order = losingCapture + mostValuableVictimFirst;
             else if (m.promotion != NoPromotion)
-                order = -(1 << 20);
+                order = underpromotion;
             else if (packed(m) == killers[ply][0])
-                order = (1 << 28) + 1;
+                order = killer + 1;
             else if (packed(m) == killers[ply][1])
-                order = 1 << 28;
+                order = killer;
             else
                 order = history[piece][m.to];
             list[n++] = ScoredMove{m, order};
@@ -120,9 +150,12 @@ struct DeepNode {
         return list[i].move;
     }
 
-    // The window engine's evaluation, and the deep search's own terms.
-    int evaluate(const DeepPosition& p) const {
-        return (p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board)) + positionalTerms(p.board, p.occupied);
+    // The window engine's evaluation, and the deep search's own terms, which are not worked out
+    // when the rest is so far outside the window that they could not bring it back.
+    int evaluate(const DeepPosition& p, int alpha = -infinity, int beta = infinity) const {
+        const int base = p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board);
+        if (base + lazyMargin <= alpha || base - lazyMargin >= beta) return base;
+        return base + positionalTerms(p.board, p.occupied);
     }
 
     int quiesce(const DeepPosition& p, int alpha, int beta, int ply) {
@@ -135,7 +168,7 @@ struct DeepNode {
         if (ply >= maxPly) return evaluate(p);
         int best = -infinity;
         if (!check) {
-            best = evaluate(p);
+            best = evaluate(p, alpha, beta);
             if (best >= beta) return best;
             alpha = std::max(alpha, best);
         }
@@ -182,14 +215,20 @@ struct DeepNode {
                 return score;
         }
 
+        const bool mateNear = std::abs(beta) > mateScore - maxPly;
+        const int staticValue = check ? -infinity : evaluate(p);
+        // Far enough above beta near the leaves: the opponent would not let it come to this.
+        if (!pvNode && !check && !mateNear && depth <= 3 && staticValue - 120 * depth >= beta) return staticValue;
         // A pass that still leaves the opponent short of beta makes searching on pointless.
-        if (nullAllowed && !pvNode && !check && depth >= 3 && p.hasPieces() && evaluate(p) >= beta) {
+        if (nullAllowed && !pvNode && !check && depth >= 3 && p.hasPieces() && staticValue >= beta) {
             DeepPosition passed;
             passed.pass(p);
             const int score = -search(passed, depth - 3 - depth / 6, -beta, -beta + 1, ply + 1, false);
             if (aborted) return 0;
             if (score >= beta) return score > mateScore - maxPly ? beta : score;
         }
+        // Near the leaves, far below alpha: only captures and promotions may bring it back.
+        const bool futile = !pvNode && !check && !mateNear && depth <= 3 && staticValue + 100 + 120 * depth <= alpha;
 
         ScoredMove list[256];
         const int n = listMoves(p, list, tableMove, ply, false);
@@ -201,14 +240,17 @@ struct DeepNode {
         DeepPosition child;
         for (int i = 0; i < n; ++i) {
             const GeneratedMove m = takeBest(list, n, i);
-            const bool quiet = list[i].order < (1 << 28) && list[i].order > -(1 << 20);
+            const bool quiet = isQuiet(list[i].order);
+            if (futile && i > 0 && quiet) continue;
             child.play(p, m);
             int score;
             if (i == 0) {
                 score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);
             } else {
                 // Late quiet moves first get a shallower look; a null window proves them worse.
-                const int reduction = quiet && !check && depth >= 3 && i >= 3 ? (i >= 8 && depth >= 6 ? 2 : 1) : 0;
+                int reduction = 0;
+                if (quiet && !check && depth >= 3 && i >= 3)
+                    reduction = std::max(1, std::min(lateMoveReduction[std::min(depth, 63)][std::min(i, 63)] - pvNode, depth - 2));
                 score = -search(child, depth - 1 - reduction, -alpha - 1, -alpha, ply + 1, true);
                 if (score > alpha && reduction)
                     score = -search(child, depth - 1, -alpha - 1, -alpha, ply + 1, true);

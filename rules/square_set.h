@@ -24,7 +24,7 @@ struct SquareSet {
     }
     bool has(int s) const { return ((s < 32 ? low : high) >> (s & 31)) & 1; }
     bool empty() const { return (low | high) == 0; }
-    int count() const { return __builtin_popcount(low) + __builtin_popcount(high); }
+    int count() const { return bits(low) + bits(high); }
     int lowest() const { return low ? __builtin_ctz(low) : 32 + __builtin_ctz(high); }
     int highest() const { return high ? 63 - __builtin_clz(high) : 31 - __builtin_clz(low); }
     int takeLowest() {
@@ -51,4 +51,13 @@ struct SquareSet {
     SquareSet operator&(const SquareSet& o) const { return SquareSet{low & o.low, high & o.high}; }
     SquareSet operator~() const { return SquareSet{~low, ~high}; }
     bool operator==(const SquareSet& o) const { return low == o.low && high == o.high; }
+
+private:
+    // The number of bits set, in a few operations: the processors that 32-bit Windows programs
+    // may assume have no instruction for it.
+    static int bits(uint32_t x) {
+        x = x - ((x >> 1) & 0x55555555u);
+        x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+        return static_cast<int>((((x + (x >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+    }
 };
