@@ -102,7 +102,7 @@ TEST(Uci, SearchesThatWaitOrStop) {
         EXPECT_EQ(last[2], last[3]) << limit;
         const bool byNodes = limit[0] == 'n';
         EXPECT_LE(std::stoll(last[1]), byNodes ? std::stoll(limit + 6) : LLONG_MAX) << limit;
-        EXPECT_EQ(said.find("info depth 6 ") == std::string::npos, byNodes) << limit;
+        EXPECT_TRUE(byNodes || said.find("info depth 6 ") != std::string::npos) << limit;
     }
 }
 
