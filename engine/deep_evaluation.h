@@ -1,10 +1,40 @@
-// What the deep search adds to the window engine's evaluation, which knows material, placement
-// and a few pawn and rook patterns but nothing of the kings' safety or of how far a pawn is from
-// queening: the king's pawn shelter and its place while the opponent still has pieces to attack
-// with, the king's centralisation once they are gone, passed pawns by how far they have come, the
-// bishop pair and the mobility of the pieces. Scores in hundredths of a pawn, for the side to move.
+// The deep search's evaluation, its own and not the window engine's: material and the squares the
+// pieces stand on, weighed between the middlegame and the endgame by the pieces left, then pawn
+// structure (doubled, isolated and passed pawns), the mobility of the pieces, the bishop pair,
+// rooks on open files and the king's pawn shelter. Scores in hundredths of a pawn.
 #pragma once
 
 #include "../rules/move_generator.h"
 
-int32_t positionalTerms(const Board& board, const Occupancy& occupied);
+// Material and placement as running sums, from White's point of view, kept up to date move by
+// move, with the game's phase: 24 with all the pieces on the board, 0 with kings and pawns only.
+struct Placement {
+    int32_t middlegame = 0, endgame = 0;
+    int32_t phase = 0;
+    int8_t kingSquare[2] = {64, 64};  // 64: none
+
+    Placement() = default;
+    explicit Placement(const Board& board);
+    void add(PieceCode piece, int square) { change(piece, square, 1); }
+    void remove(PieceCode piece, int square) { change(piece, square, -1); }
+    void apply(const MoveEffect& effect) {
+        for (int i = 0; i < effect.count; ++i) {
+            const SquareChange& c = effect.changes[i];
+            if (c.was != EmptySquare) remove(c.was, c.square);
+            if (c.now != EmptySquare) add(c.now, c.square);
+        }
+    }
+    // The two sums weighed by the phase, for the side to move.
+    int32_t score(int sideToMove) const {
+        const int32_t weight = phase > 24 ? 24 : phase;
+        const int32_t sum = (middlegame * weight + endgame * (24 - weight)) / 24;
+        return sideToMove == White ? sum : -sum;
+    }
+
+private:
+    void change(PieceCode piece, int square, int by);
+};
+
+// The rest of the evaluation, for the side to move: pawn structure, mobility, bishops, rooks and
+// the king's shelter.
+int32_t structureTerms(const Board& board, const Occupancy& occupied, const Placement& placement);

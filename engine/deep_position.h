@@ -1,16 +1,17 @@
 // A position of the deep search, with what it keeps up to date move by move: the squares each
-// side occupies, the evaluation's running sums, the position's key and the half-move clock.
+// side occupies, the material and placement sums of its evaluation, the position's key and the
+// half-move clock.
 #pragma once
 
 #include "../rules/move_generator.h"
 #include "../rules/rule_checker.h"
 #include "deep_table.h"
-#include "evaluation.h"
+#include "deep_evaluation.h"
 
 struct DeepPosition {
     Board board;
     Occupancy occupied;
-    EvaluationTerms terms;
+    Placement placement;
     uint64_t key;
     int halfMoves;  // since the last capture or pawn move
 
@@ -21,8 +22,8 @@ struct DeepPosition {
         makeCandidate(board, m.info(), e);
         occupied = parent.occupied;
         occupied.apply(e);
-        terms = parent.terms;
-        terms.apply(e);
+        placement = parent.placement;
+        placement.apply(e);
         key = parent.key ^ positionKeys.blackToMove;
         for (int i = 0; i < e.count; ++i)
             key ^= positionKeys.pieces[e.changes[i].was][e.changes[i].square] ^
@@ -41,7 +42,7 @@ struct DeepPosition {
     }
     int side() const { return board.sideToMove; }
     bool inCheck() const {
-        const int king = terms.kingSquare[side()];
+        const int king = placement.kingSquare[side()];
         return king < 64 && attackedBy(board, occupied.all(), king, opponent(side()));
     }
     // Neither side can mate: bare kings, or a king and one knight or bishop against a king.

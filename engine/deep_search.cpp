@@ -7,7 +7,6 @@
 #include "deep_evaluation.h"
 #include "deep_position.h"
 #include "exchange.h"
-#include "engine.h"
 #include "search_display.h"
 
 namespace {
@@ -27,8 +26,8 @@ struct ScoredMove {
 
 uint16_t packed(const GeneratedMove& m) { return packMove(m.info()); }
 
-// The deep search's own terms stay within this margin, mostly: beyond it the rest of the
-// evaluation decides alone.
+// The structure terms stay within this margin, mostly: beyond it material and placement decide
+// alone.
 const int lazyMargin = 300;
 
 // How much shallower the late quiet moves are looked at, by depth and by place in the order.
@@ -71,7 +70,6 @@ struct DeepNode {
     bool timed;
     int64_t nextCheck = 0;
     bool aborted = false;
-    const Engine engine{};
     std::vector<uint64_t> keys;  // the game's positions, then the current line's, by ply
     size_t rootAt = 0;
     uint16_t killers[maxPly + 1][2] = {};
@@ -150,12 +148,12 @@ struct DeepNode {
         return list[i].move;
     }
 
-    // The window engine's evaluation, and the deep search's own terms, which are not worked out
-    // when the rest is so far outside the window that they could not bring it back.
+    // Material and placement, and the structure terms, which are not worked out when the first
+    // are so far outside the window that they could not bring it back.
     int evaluate(const DeepPosition& p, int alpha = -infinity, int beta = infinity) const {
-        const int base = p.terms.known() ? p.terms.score(p.side()) : engine.evaluate(p.board);
+        const int base = p.placement.score(p.side());
         if (base + lazyMargin <= alpha || base - lazyMargin >= beta) return base;
-        return base + positionalTerms(p.board, p.occupied);
+        return base + structureTerms(p.board, p.occupied, p.placement);
     }
 
     int quiesce(const DeepPosition& p, int alpha, int beta, int ply) {
@@ -296,7 +294,7 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
     DeepPosition root;
     root.board = rootBoard;
     root.occupied = Occupancy(rootBoard);
-    root.terms = EvaluationTerms(rootBoard);
+    root.placement = Placement(rootBoard);
     root.key = positionKey(rootBoard);
     root.halfMoves = rootHalfMoves;
 

@@ -1,7 +1,8 @@
 // The engine under a chess GUI's limits: iterative deepening with alpha-beta that goes as deep as
 // its limits allow and stops when told, with standard chess's draws (repetition, the fifty-move
-// rule, stalemate, bare kings), a search of captures until the position is quiet, move ordering and
-// a table with bounds. Its moves are the rules' own; its evaluation is the window engine's.
+// rule, stalemate, bare kings), a search of captures until the position is quiet, move ordering,
+// pruning and a table with bounds. Its moves are the rules' own; its evaluation is its own
+// (deep_evaluation.h).
 #pragma once
 
 #include <atomic>

@@ -4,23 +4,28 @@
 #   native       the native release build (build/bench-compare/native)
 #   exe          the engine as it ships: vimochess-tool.exe from the Windows build (build-win/)
 #                under Wine
+# then times perft of three well-known positions on both builds and on Debian's Stockfish
+# (`go perft`), and prints a second table.
 #
-#   scripts/bench-compare.sh [-r ROUNDS] [-o DIR]
+#   scripts/bench-compare.sh [-r ROUNDS] [-p ROUNDS] [-o DIR]
 #
-#   -r ROUNDS  rounds (default 7); each round runs the two once, starting with a different one
+#   -r ROUNDS  bench rounds (default 7); each round runs the two once, starting with a different one
+#   -p ROUNDS  perft rounds (default 3; 0: no perft table)
 #   -o DIR     where the native build and every run's output go (default build/bench-compare)
 #
 # Every run must search the same positions: the script stops when a run's moves or node counts
-# differ from the first run's. Installs what it needs (scripts/setup.sh --win) first.
+# differ from the first run's, or a perft count from Stockfish's. Installs what it needs
+# (scripts/setup.sh --win) first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
 
-usage() { sed -n '2,14p' "$0" >&2; exit 2; }
-rounds=7 out=$root/build/bench-compare
-while getopts "r:o:" opt; do
+usage() { sed -n '2,18p' "$0" >&2; exit 2; }
+rounds=7 perftRounds=3 out=$root/build/bench-compare
+while getopts "r:p:o:" opt; do
   case $opt in
     r) rounds=$OPTARG ;;
+    p) perftRounds=$OPTARG ;;
     o) out=$OPTARG ;;
     *) usage ;;
   esac
@@ -28,6 +33,7 @@ done
 shift $((OPTIND - 1))
 [ $# -eq 0 ] || usage
 [[ $rounds =~ ^[1-9][0-9]?$ ]] || { echo "bench-compare: bad number of rounds '$rounds' (1 to 99)" >&2; exit 2; }
+[[ $perftRounds =~ ^[0-9]$ ]] || { echo "bench-compare: bad number of perft rounds '$perftRounds' (0 to 9)" >&2; exit 2; }
 
 "$root/scripts/setup.sh" --win
 mkdir -p "$out"
@@ -97,3 +103,32 @@ printf 'Medians of %d rounds; every run searched the same positions: %s nodes in
   "$rounds" "$(nodes middlegames)" "$(nodes total)"
 printf 'Machine: %s, %s processors; %s; %s; %s.\n' "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)" "$jobs" \
   "$(g++ --version | head -1)" "$(i686-w64-mingw32-g++-posix --version | head -1)" "$(wine --version)"
+
+[ "$perftRounds" -gt 0 ] || exit 0
+# Perft side by side with Stockfish, which counts the last ply's moves without making them too.
+stockfish=$(PATH=$PATH:/usr/games command -v stockfish) || { echo "bench-compare: stockfish is missing" >&2; exit 1; }
+perfts=("6|rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1|the start position"
+        "5|r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1|\"Kiwipete\""
+        "7|8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1|the rook endgame")
+ms() { local start; start=$(date +%s%N); "$@" >"$out/perft.out"; echo $((($(date +%s%N) - start) / 1000000)); }
+echo
+echo "| perft | leaves | Stockfish: s | native: s | × Stockfish's time | .exe under Wine: s | × Stockfish's time |"
+echo "|---|---:|---:|---:|---:|---:|---:|"
+for p in "${perfts[@]}"; do
+  IFS='|' read -r depth fen name <<<"$p"
+  declare -a tSf=() tNative=() tExe=()
+  for ((r = 1; r <= perftRounds; ++r)); do
+    echo "bench-compare: perft $depth of $name, round $r of $perftRounds" >&2
+    tSf+=("$(ms bash -c "printf 'position fen %s\\ngo perft %s\\nquit\\n' '$fen' $depth | '$stockfish'")")
+    leaves=$(sed -n 's/^Nodes searched: //p' "$out/perft.out")
+    tNative+=("$(ms "$out/native/vimochess-tool" perft "$fen" "$depth")")
+    [ "$(cat "$out/perft.out")" = "$leaves" ] || { echo "bench-compare: perft $depth of $name: $(cat "$out/perft.out"), Stockfish $leaves" >&2; exit 1; }
+    tExe+=("$(ms wine "$exe" perft "$fen" "$depth")")
+    [ "$(tr -d '\r' <"$out/perft.out")" = "$leaves" ] || { echo "bench-compare: perft $depth of $name under Wine is wrong" >&2; exit 1; }
+  done
+  middle() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  awk -v n="$name" -v d="$depth" -v l="$leaves" -v s="$(middle "${tSf[@]}")" -v a="$(middle "${tNative[@]}")" \
+      -v e="$(middle "${tExe[@]}")" 'BEGIN { printf "| %s, depth %d | %d | %.2f | %.2f | %.1f | %.2f | %.1f |\n", n, d, l, s / 1000, a / 1000, a / s, e / 1000, e / s }'
+done
+echo
+echo "Medians of $perftRounds rounds; Stockfish $("$stockfish" <<<quit | head -1 | cut -d' ' -f2) single-threaded, its time including its start."
