@@ -198,10 +198,12 @@ for opponent in "${opponents[@]}"; do
   case $opponent in
     fairymax) second=(-scp fairymax) ;;
     stockfish) second=(-scp stockfish -sUCI -secondOptions "Skill Level=0") ;;
-    stockfish-elo-*) second=(-scp stockfish -sUCI -secondOptions "UCI_LimitStrength=true,UCI_Elo=${opponent#stockfish-elo-}") ;;
+    stockfish-elo-*) second=(-scp stockfish -sUCI -secondOptions "UCI_LimitStrength=1,UCI_Elo=${opponent#stockfish-elo-}") ;;
   esac
+  # XBoard hands the options to PolyGlot, which passes a check option on only as 1 or 0, and an
+  # option only when it differs from the engine's default.
   first=()
-  [ -z "$level" ] || first=(-firstOptions "UCI_LimitStrength=true,UCI_Elo=$level")
+  [ -z "$level" ] || first=(-firstOptions "UCI_LimitStrength=1,UCI_Elo=$level")
   echo "match: VimoChess${level:+ at Elo $level} vs $opponent, $games games at $seconds s + $increment s a move; games go to $pgn"
   # In a process group of its own, so that the engines go with it even when it hangs.
   setsid xboard -noGUI -mg "$games" -lpf "$out/openings.fen" -lpi -2 \
