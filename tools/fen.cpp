@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "rules/game_end.h"
+
 namespace {
 
 const char pieceLetters[] = "PRNBQK";
@@ -114,6 +116,21 @@ bool readFen(const std::string& fen, Board& board, std::string& error) {
     b.plyCount = 2 * (fullmoves - 1) + (b.sideToMove == Black ? 1 : 0);
     board = b;
     return true;
+}
+
+std::string positionFault(const Board& b) {
+    int kings[2] = {0, 0};
+    for (int s = 0; s < 64; ++s) {
+        const PieceCode p = b.squares[s];
+        if (p == WhiteKing || p == BlackKing) ++kings[pieceColour(p)];
+        if ((p == WhitePawn || p == BlackPawn) && (s / 8 == 0 || s / 8 == 7))
+            return "a pawn on the first or last rank";
+    }
+    if (kings[White] != 1 || kings[Black] != 1) return "each side needs exactly one king";
+    Board other(b);
+    other.switchSide();
+    if (isInCheck(other)) return "the side not to move is in check";
+    return "";
 }
 
 bool readMove(const std::string& text, int sideToMove, MoveInfo& move, std::string& error) {

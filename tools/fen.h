@@ -8,6 +8,11 @@
 // Reads a FEN record into board. On failure returns false and describes the fault in error.
 bool readFen(const std::string& fen, Board& board, std::string& error);
 
+// Why the engine cannot play from a position, or "" when it can: it needs exactly one king a side,
+// no pawn on the first or last rank, and no king that the side to move could take. The developer
+// tool and the UCI engine refuse such positions with this reason.
+std::string positionFault(const Board& board);
+
 // Reads a move such as "E2-E4" or "e7-e8q"; a promotion letter means that piece in the colour
 // of the side to move. On failure returns false and describes the fault in error.
 bool readMove(const std::string& text, int sideToMove, MoveInfo& move, std::string& error);

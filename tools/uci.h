@@ -83,9 +83,5 @@ std::string uciScore(int value);
 // A score of the deep search: "cp 35", "mate 3", "mate -2".
 std::string uciDeepScore(int score);
 
-// What makes a position one the rules cannot play from, or "": not exactly one king a side, a
-// pawn on the first or last rank, or the side not to move in check.
-std::string positionFault(const Board& board);
-
 // Writes a line to out at once, whole, whatever other thread writes there too.
 void sayLine(std::ostream& out, const std::string& line);

@@ -6,7 +6,6 @@
 #include "engine/deep_table.h"
 #include "engine/engine.h"
 #include "fen.h"
-#include "rules/game_end.h"
 #include "rules/rule_checker.h"
 #include "uci.h"
 
@@ -58,20 +57,6 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
 }
 
 }  // namespace
-
-std::string positionFault(const Board& b) {
-    int kings[2] = {0, 0};
-    for (int s = 0; s < 64; ++s) {
-        const PieceCode p = b.squares[s];
-        if (p == WhiteKing || p == BlackKing) ++kings[pieceColour(p)];
-        if ((p == WhitePawn || p == BlackPawn) && (s / 8 == 0 || s / 8 == 7)) return "a pawn on the first or last rank";
-    }
-    if (kings[White] != 1 || kings[Black] != 1) return "each side needs exactly one king";
-    Board other(b);
-    other.switchSide();
-    if (isInCheck(other)) return "the side not to move is in check";
-    return "";
-}
 
 void UciEngine::setPosition(const std::string& args, std::ostream& out) {
     const std::vector<std::string> w = words(args);

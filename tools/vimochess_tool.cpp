@@ -32,7 +32,9 @@ const char usage[] =
     "  bench [ROUNDS]     the engine's speed on a fixed suite of positions, run ROUNDS times (7)\n"
     "  build              how this program was compiled: compiler, target, and the predefined\n"
     "                     macros that tell optimisation, instruction set and assertions\n"
-    "FEN may be one quoted argument or its fields as separate arguments.\n";
+    "FEN may be one quoted argument or its fields as separate arguments; a position the engine\n"
+    "cannot play from (not one king a side, a pawn on the first or last rank, the side not to move\n"
+    "in check) is refused.\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "vimochess-tool: %s\n", message.c_str());
@@ -72,6 +74,15 @@ uint64_t perft(const Board& board, const Occupancy& occupied, int depth) {
     return n;
 }
 
+// Reads a position the engine can play from: a FEN it cannot read, or a position it cannot play
+// from, is refused with the reason, as the UCI engine refuses it.
+bool readPosition(const std::string& fen, Board& board, std::string& error) {
+    if (!readFen(fen, board, error)) return false;
+    error = positionFault(board);
+    if (!error.empty()) error = "cannot play from this position: " + error;
+    return error.empty();
+}
+
 // Reads "FEN ... X": the position and the last word.
 bool positionAnd(const Args& a, Board& board, std::string& last, std::string& error) {
     if (a.words.size() < 2) {
@@ -79,7 +90,7 @@ bool positionAnd(const Args& a, Board& board, std::string& last, std::string& er
         return false;
     }
     last = a.words.back();
-    return readFen(a.fen(1), board, error);
+    return readPosition(a.fen(1), board, error);
 }
 
 int perftCommand(const Args& a, bool divide) {
@@ -135,7 +146,7 @@ int evalCommand(const Args& a) {
     Board board;
     std::string error;
     if (a.words.empty()) return fail("missing argument");
-    if (!readFen(a.fen(0), board, error)) return fail(error);
+    if (!readPosition(a.fen(0), board, error)) return fail(error);
     std::printf("%d\n", static_cast<int>(Engine().evaluate(board)));
     return 0;
 }
@@ -169,7 +180,7 @@ int thinkCommand(const Args& a, const MoveTable& table) {
     Board board;
     std::string error;
     if (a.words.empty()) return fail("missing argument");
-    if (!readFen(a.fen(0), board, error)) return fail(error);
+    if (!readPosition(a.fen(0), board, error)) return fail(error);
     TranspositionTable* tt = freshTable();
     printResult(think(board, table, *tt, true, true));
     delete tt;

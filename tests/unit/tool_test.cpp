@@ -31,9 +31,6 @@ TEST(Tool, RecordedSearchesAndMoveChoices) {
         {"search '3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1' 2", "none -10001 16"},
         {"search 'k7/8/1Q6/8/8/8/8/7K b - - 0 1' 2", "none 10001 13"},
         {"search 'k7/P7/K7/R1N5/8/8/7P/8 w - - 0 1' 3", "A6-B6 -10000 250"},  // every move stalemates: the first
-        {"search '4k3/8/8/8/8/8/8/4RK2 w - - 0 1' 2", "F1-G2 506 15"},         // the king can be taken: stop there
-        {"search 'r3k3/8/8/8/8/8/8/K2QK3 w - - 0 1' 2", "D1-D6 373 93"},       // two kings, then one
-        {"search 'r3k3/8/8/8/8/8/8/3Q4 w - - 0 1' 1", "D1-A4 402 21"},         // no king: row 0, column -1
         {"search '8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1' 3", "B4-F4 165 824"},
         {"think 'rnbqkbnr/pppppppp/8/8/8/P7/1PPPPPPP/RNBQKBNR b KQkq - 0 1'", "D7-D5 120 155217"},
         {"think 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5'", "E1-G1 137 337783"},
@@ -76,14 +73,30 @@ TEST(Tool, TheRecordedGame) {
     EXPECT_EQ(moves + std::to_string(nodes) + " " + last, std::string(engineGame) + " 7890043 result -1");
 }
 
+// Bad input: one line on standard error that starts with the reason, status 2, nothing on standard
+// output. The FEN reader's refusals field by field, and the positions the engine cannot play from.
 TEST(Tool, BadInputExitsWithStatusTwo) {
-    for (const std::string& args : std::vector<std::string>{
-             std::string(), "frobnicate " + start, "perft " + start, "perft 'k7/8/1Q6/8/8/8/8/7 b - - 0 1' 1",
-             "perft 'k7/8/8/8/8/8/8/K7 w - - 0 1 x' 1", "perft 'k7/8/8/8/8/8/8/K7 x - - 0 1' 1", "build x",
-             "perft " + start + " -1", "perft " + start + " 99999999999", "search " + start + " 9",
-             "divide " + start + " 0", "check " + start, "check " + start + " E2E4", "check " + start + " I2-I4",
-             "check " + start + " E7-E8X", "eval", "think", "game", "game 1 2", "game 12345", "game x", "bench x"}) {
-        const auto [status, errors] = run(VIMOCHESS_TOOL, args, true);
-        EXPECT_TRUE(status == 2 && !errors.empty() && run(VIMOCHESS_TOOL, args).second.empty()) << args;
-    }
+    const std::string f = "perft 'k7/8/8/8/8/8/8/K7 ", s = start + " ", no = "cannot play from this position: ";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {  // reason, inputs
+        {"missing command", {""}}, {"unknown command", {"frobnicate"}}, {"build takes no", {"build x"}},
+        {"missing argument", {"perft " + start, "check " + start, "eval", "think"}}, {"the side to move", {f + "x - -' 1"}},
+        {"bad rank layout", {"perft 'k7/8/8/8/8/8/8/K7/8 w - -' 1", "perft 'k6/8/8/8/8/8/8/K7 w - -' 1"}},
+        {"a rank of more", {"perft 'k8/8/8/8/8/8/8/K7 w - -' 1"}}, {"bad piece 'K'", {"perft 'k7K/8/8/8/8/8/8/K7 w - -' 1"}},
+        {"bad piece 'x'", {"perft 'k6x/8/8/8/8/8/8/K7 w - -' 1"}}, {"the placement field", {"perft 'k7/8/8/8/8/8/K7 w - -' 1"}},
+        {"a FEN record has", {f + "w - - 0 1 x' 1", f + "w -' 1"}}, {"bad castling", {f + "w KK -' 1", f + "w Kx -' 1"}},
+        {"bad en passant", {f + "w - e4' 1", f + "w - i3' 1"}}, {"bad halfmove", {f + "w - - 100001 1' 1", f + "w - - -1' 1"}},
+        {"bad fullmove", {f + "w - - 0 0' 1"}}, {no + "a pawn on the first", {"check 'p3k3/8/8/8/8/8/8/4K3 w - -' E1-E2"}},
+        {no + "each side needs exactly one", {"think '8/8/8/8/8/8/8/8 w - -'", "eval '4k3/8/8/8/8/8/8/3KK3 w - -'"}},
+        {no + "the side not to move is in check", {"perft 4k3/8/8/8/8/8/8/4R1K1 w - - 1"}}, {"divide", {"divide " + s + "0"}},
+        {"bad depth", {"perft " + s + "-1", "perft " + s + "99999999999", "search " + s + "9"}}, {"bench", {"bench x", "bench 0"}},
+        {"bad move", {"check " + s + "E2E4", "check " + s + "I2-I4"}}, {"bad promotion", {"check " + s + "E7-E8X"}},
+        {"game needs one", {"game", "game 1 2"}}, {"bad number of half-moves", {"game 12345", "game x"}},
+    };
+    for (const auto& [reason, inputs] : cases)
+        for (const std::string& args : inputs) {
+            const auto [status, errors] = run(VIMOCHESS_TOOL, args, true);
+            EXPECT_TRUE(status == 2 && errors.rfind("vimochess-tool: " + reason, 0) == 0 &&
+                        errors.find('\n') + 1 == errors.size() && run(VIMOCHESS_TOOL, args).second.empty())
+                << args << ": " << errors;
+        }
 }
