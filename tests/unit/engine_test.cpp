@@ -1,11 +1,13 @@
-// The engine's panel texts and statistics, the move names, and the move choice for a side that is
-// not the engine's. Its recorded results are checked through the tool (tool_test.cpp), its fast paths
-// in fast_paths_test.cpp.
+// The engine's evaluation terms, the opening book, the panel texts and statistics, the move names, and
+// the move choice for a side that is not the engine's. Its recorded results are checked through the
+// tool (tool_test.cpp), its fast paths in fast_paths_test.cpp.
 #include <regex>
+#include <sstream>
 
 #include "engine/engine.h"
 #include "engine/move_choice.h"
 #include "engine/search_display.h"
+#include "rules/rule_checker.h"
 #include "test_support.h"
 
 // Think leaves a side that is not the engine's alone.
@@ -28,4 +30,36 @@ TEST(Engine, PanelTextsStatisticsAndMoveNames) {
     EXPECT_TRUE(std::regex_match(shown, std::regex("2150 p, 100\\.\\d s  \\|3      1\\.5 p/s\\|"))) << shown;
     for (const char* from : {"E", "E22", ""}) EXPECT_THROW(MoveInfo(from, "E4"), EMoveInfo_BADINITIALIZATION) << from;
     EXPECT_THROW(MoveInfo("E2", "E45"), EMoveInfo_BADINITIALIZATION);
+}
+
+// Each term of the evaluation alone, for the side to move: pawns 100 and 2 a rank advanced, rook 512,
+// knight 310 (15 less off the sixteen centre squares), bishop 308, queen 914, each of these four a
+// point less per step to the enemy king; a file's doubled pawns -20, its single pawn facing no pawn
+// +30, its rooks alone on it +50 each for White, +30 for Black. No king: row 0, column -1; two: the
+// first in square order.
+TEST(Engine, EvaluationTerms) {
+    std::istringstream cases(
+        "4k3/8/8/8/8/8/8/4K3 w=0 4k3/p7/8/P7/8/8/8/4K3 w=6 4k3/p7/8/P7/8/8/8/4K3 b=-6 4k3/8/8/8/8/8/P7/4K3 b=-132 "
+        "4k3/8/8/8/8/P7/P7/4K3 w=186 4k3/p7/p7/8/8/8/8/4K3 w=-186 4k3/8/8/8/8/2N5/8/4K3 w=303 "
+        "4k3/8/8/8/8/8/8/N3K3 w=284 4k3/8/8/8/8/8/8/2B1K3 w=299 3qk3/8/8/8/8/8/8/4K3 w=-906 "
+        "4k3/8/8/8/8/8/8/R3K3 w=551 r3k3/8/8/8/8/8/8/4K3 w=-531 4k3/8/8/8/8/8/R7/R3K3 w=1103 "
+        "4k3/8/8/8/8/8/P7/R3K3 w=633 8/8/8/8/8/8/8/Q3K3 w=913 q3k3/8/8/8/8/8/8/K6K w=-907");
+    for (std::string board, side; cases >> board >> side;)
+        EXPECT_EQ(Engine().evaluate(fen(board + " " + side[0] + " - - 0 1")), std::stoi(side.substr(2))) << board;
+}
+
+// Every book line as written: each move legal, and a digest of the positions on the way, which a typo
+// changes even when it makes another legal move.
+TEST(OpeningBook, EveryLineAsWritten) {
+    uint64_t digest = 14695981039346656037u;
+    for (const BookLine& line : OpeningBook) {
+        Board b = fen(startFen);
+        for (const MoveInfo* m = line.moves; m < line.moves + line.moveCount; ++m) {
+            EXPECT_EQ(checkMove(b, *m, table(), true, true), Legal)
+                << "line " << &line - OpeningBook + 1 << " " << moveName(*m);
+            makeMove(b, *m), b.switchSide();
+            for (PieceCode p : b.squares) digest = (digest ^ uint64_t(p)) * 1099511628211u;
+        }
+    }
+    EXPECT_EQ(digest, 3472732669660713865u);
 }
