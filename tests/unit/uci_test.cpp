@@ -29,6 +29,9 @@ TEST(Uci, Conversations) {
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name UCI_LimitStrength type check default false\n"
         "option name UCI_Elo type spin default 2000 min 1000 max 2000\noption name Window Engine type check default false\n";
+    const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
+                      mated = "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv "
+                              "a7a5\ninfo depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"uci", "quit", "isready"}, "id name VimoChess 0.01a\nid author the VimoChess developers\n" + options + "uciok\n"},
         {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame"},
@@ -40,9 +43,8 @@ TEST(Uci, Conversations) {
          "info string Hash takes a number from 1 to 1024, not ''\ninfo string no option 'Nothing'\n"},
         {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
         {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
-        {{"position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1", "go"},  // a7a6 ties
-         "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv a7a5\n"
-         "info depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n"},
+        {{mate, "go", "ucinewgame", mate, "go", "ucinewgame", "go"},
+         mated + mated + book + "bestmove e2e4\n"},  // each new game: an empty table with the book, the start
         {{"position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "go", "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
           "go depth 3"}, "bestmove 0000\nbestmove 0000\n"},  // mated, stalemated: no search
         {{"position fen 7k/8/6K1/8/8/8/8/5Q2 w - - 0 1", "go depth 2", "go depth 1 wtime x"},  // the mate, twice
@@ -124,9 +126,7 @@ TEST(Uci, PositionsAndTheirRefusals) {
         {"startpos moves e2e4 e7e5 g1g3 b8c6", "illegal move g1g3: Against the rules", afterE4E5},
         {"startpos moves e2e4 e7e5 d2d4q", "only a pawn reaching the last rank", afterE4E5},
         {"fen rnbqkbnr/pppppppp/8/8 w KQkq - 0 1", "bad FEN", afterE4E5},
-        {"fen 4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "one king", afterE4E5},
-        {"fen 4k2P/8/8/8/8/8/8/4K3 w - - 0 1", "first or last rank", afterE4E5},
-        {"fen 4k3/8/8/8/8/8/8/4R1K1 w - - 0 1", "not to move is in check", afterE4E5},
+        {"fen 4k3/8/8/8/8/8/8/4R1K1 w - - 0 1", "not to move is in check", afterE4E5},  // the tool's reasons
         {"moves e2e4", "needs startpos or fen", afterE4E5},
     };
     for (const auto& [command, info, position] : cases) {
@@ -162,4 +162,35 @@ TEST(Uci, TheRecordedGameReplayed) {
     }
     const std::string out = program(lines);
     EXPECT_EQ(std::regex_replace(out, std::regex("info [^\n]*\n"), ""), expected);
+}
+
+// The rules as the Windows package's README.txt states them, a statement a row: a position and moves,
+// the last of which the program plays, or refuses with "Can't do a ?!" when the row ends in "!", as the
+// UCI engine answers. Stockfish, where it is installed, must list the last move as legal exactly when
+// the program plays it. The draws are rows of GameLoop.ScriptedGamesRefusalsAndResults.
+TEST(Uci, TheRulesOfTheWindowsReadme) {
+    const std::string castle = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves ", p = "4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1 moves",
+                      no = ": Can't do a ?!; the moves from this one on are ignored\n";
+    const std::vector<std::string> cases = {
+        // En passant right after the double step, not a move later, and not after a single step.
+        p + " e2e4 d4e3", p + " e2e4 e8d8 e1d1 d4e3!", "4k3/8/3p4/4P3/8/8/8/4K3 b - - 0 1 moves d6d5 e5d6!",
+        // Castling by the king's two-square move; refused when the square it is on, crosses or lands on is
+        // attacked (by a pawn diagonally, as always), whatever attacks b1.
+        castle + "e1g1 e8c8", "1r4k1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1c1", "4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!",
+        "5rk1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!", "6r1/8/2k5/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!",
+        "4k3/8/8/8/8/8/4p3/R3K2R w KQ - 0 1 moves e1g1!", "b3k3/8/8/8/8/7R/8/4K2R b K - 0 1 moves a8h1 h3h1 e8d8 e1g1!",
+        // A right goes when the king or that rook moves, even back home, or the rook is taken in its corner (above).
+        castle + "e1e2 e8e7 e2e1 e7e8 e1c1!", castle + "h1h2 a8a7 h2h1 a7a8 e1g1!", castle + "h1h2 a8a7 h2h1 a7a8 e1c1",
+    };
+    for (const std::string& row : cases) {
+        const bool refused = row.back() == '!';
+        const std::string position = row.substr(0, row.size() - refused), move = position.substr(position.rfind(' ') + 1);
+        UciEngine uci;
+        std::ostringstream out;
+        uci.handle("position fen " + position, out);
+        EXPECT_EQ(out.str(), refused ? "info string illegal move " + move + no : "") << row;
+        const std::string stockfish = run("printf '%s\\n' 'position fen " + position.substr(0, position.rfind(' ')) +
+                                          "' 'go perft 1' | PATH=$PATH:/usr/games", "stockfish").second;  // "" without it
+        EXPECT_TRUE(stockfish.empty() || (stockfish.find("\n" + move + ":") == std::string::npos) == refused) << row << stockfish;
+    }
 }
