@@ -10,11 +10,13 @@
 static std::istringstream moves;  // the human's moves in order, illegal ones included
 static std::string shown;         // refusals and results as the screen showed them
 static int beeps, boards, panels;
+static Board* startFrom;          // the position a game starts from, put in place of the first board drawn
 
 static void useScript(const std::string& script) {
-    moves = std::istringstream(script), shown.clear(), beeps = boards = panels = 0;
+    moves = std::istringstream(script), shown.clear(), beeps = boards = panels = 0, startFrom = nullptr;
     gameUi = GameUi{
-        [] { whiteIsEngine = blackIsEngine = 0; }, [](const Board&) { ++boards; },
+        [] { whiteIsEngine = blackIsEngine = 0; },
+        [](const Board& b) { if (boards++ == 0 && startFrom) const_cast<Board&>(b) = *startFrom; },
         [](const Board&, const MoveTable&) { ++panels; },
         [](const Board& board) {
             std::string text, error;
@@ -29,27 +31,31 @@ static void useScript(const std::string& script) {
     };
 }
 
-// Each game ends with its result, the refusals, the beeps, boards and panels drawn (none for a side in
-// check), and the pieces on a8 and h1.
+// Each game (from the start, or from the FEN before "|") ends with its result, the refusals, the beeps,
+// boards and panels drawn (none for a side in check), and the pieces on a8 and h1.
 TEST(GameLoop, ScriptedGamesRefusalsAndResults) {
-    std::string shuffle;  // knights out and back: 101 moves to empty squares
-    for (int i = 0; i < 101; ++i) shuffle += std::string("G1-F3 G8-F6 F3-G1 F6-G8 ").substr(i % 4 * 6, 6);
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"F2-F3 E7-E5 A1-A3 E7-E5 E1-E3 G2-G4 E1-E2 D8-H4",
          "-1 Can't jump over pieces!|There's no piece!|Against the rules for this piece!|Wrong side!| 4 5 4 3 2"},
         {"E2-E4 E7-E5 F1-C4 B8-C6 D1-H5 F7-F6 G8-F6 H5-F7", "1 King is in jeopardy!| 7 8 7 3 2"},
         {"E2-E3 A7-A5 D1-H5 A8-A6 H5-A5 H7-H5 H2-H4 A6-H6 A5-C7 F7-F6 C7-D7 E8-F7 D7-B7 D8-D3 B7-B8 D3-H7 B8-C8 "
          "F7-G6 C8-E6", "0  19 20 18 12 2"},  // stalemate
-        {shuffle, "0  101 102 101 3 2"},  // 100 quiet moves do not end the game, 101 do
+        // More than 100 half-moves in a row onto an empty square (MakeMove counts them) draw, before mate;
+        // bare kings, repetition and 100 such half-moves play on.
+        {"4k3/8/8/8/8/8/8/4K3 w - - 92 1|E1-E2 E8-E7 E2-E1 E7-E8 E1-E2 E8-E7 E2-E1 E7-E8 E1-E2", "0  9 10 9 12 12"},
+        {"6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 100 1|D1-D8", "0  1 2 1 12 12"},
         {"A2-A4 H7-H5 A4-A5 H5-H4 A5-A6 H4-H3 A6-B7 H3-G2 B7-A8 G2-H1", "2  10 11 11 8 9"},  // promoted to queens
     };
-    for (const auto& [script, expected] : cases) {
-        useScript(script);
+    for (const auto& [game, expected] : cases) {
+        const size_t bar = game.find('|');
+        Board start = fen(bar == std::string::npos ? startFen : game.substr(0, bar));
+        useScript(game.substr(bar + 1)), startFrom = &start;
         GameSession session;
         const int result = playGame(&session, 0, 0);
         const Board& board = *session.board;
-        EXPECT_TRUE((moves >> std::ws).eof()) << "every scripted move was asked for: " << script;
-        EXPECT_EQ(spaced(result, shown, beeps, boards, panels, int(board.at(7, 0)), int(board.at(0, 7))), expected);
+        EXPECT_TRUE((moves >> std::ws).eof()) << "every scripted move was asked for: " << game;
+        EXPECT_EQ(spaced(result, shown, beeps, boards, panels, int(board.at(7, 0)), int(board.at(0, 7))), expected)
+            << game;
     }
 }
 
