@@ -174,13 +174,14 @@ TEST(Uci, TheRulesOfTheWindowsReadme) {
     const std::vector<std::string> cases = {
         // En passant right after the double step, not a move later, and not after a single step.
         p + " e2e4 d4e3", p + " e2e4 e8d8 e1d1 d4e3!", "4k3/8/3p4/4P3/8/8/8/4K3 b - - 0 1 moves d6d5 e5d6!",
-        // Castling by the king's two-square move; refused when the square it is on, crosses or lands on is
-        // attacked (by a pawn diagonally, as always), whatever attacks b1.
+        // Castling by the king's two-square move; refused with a piece between king and rook, or when the
+        // square the king is on, crosses or lands on is attacked (by a pawn diagonally), whatever attacks b1.
         castle + "e1g1 e8c8", "1r4k1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1c1", "4r1k1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!",
         "5rk1/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!", "6r1/8/2k5/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1!",
-        "4k3/8/8/8/8/8/4p3/R3K2R w KQ - 0 1 moves e1g1!", "b3k3/8/8/8/8/7R/8/4K2R b K - 0 1 moves a8h1 h3h1 e8d8 e1g1!",
-        // A right goes when the king or that rook moves, even back home, or the rook is taken in its corner (above).
+        "4k3/8/8/8/8/8/4p3/R3K2R w KQ - 0 1 moves e1g1!", "r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1 moves e1c1!",
+        // A right goes when the king or that rook moves, even back home, or the rook is taken in its corner.
         castle + "e1e2 e8e7 e2e1 e7e8 e1c1!", castle + "h1h2 a8a7 h2h1 a7a8 e1g1!", castle + "h1h2 a8a7 h2h1 a7a8 e1c1",
+        "b3k3/8/8/8/8/7R/8/4K2R b K - 0 1 moves a8h1 h3h1 e8d8 e1g1!",
     };
     for (const std::string& row : cases) {
         const bool refused = row.back() == '!';
