@@ -12,7 +12,6 @@
 namespace {
 
 const int infinity = mateScore + 1;
-const int pieceValue[6] = {100, 500, 300, 300, 900, 10000};  // by kind, for ordering captures
 
 // Bands of the move order.
 const int tableMoveFirst = 1 << 30, goodCapture = 1 << 29, killer = 1 << 28;  // quiet moves: 0 up to killer
@@ -119,8 +118,8 @@ struct DeepNode {
             const bool losing = capture && !queening && exchangeGain(p.board, p.occupied, m.from, m.to) < 0;
             if (capturesOnly && losing) continue;  // a capture that loses material is no way to quiet a position
             int order;
-            const int mostValuableVictimFirst = 16 * (victim == EmptySquare ? (queening ? 800 : 100) : pieceValue[pieceKind(victim)]) -
-                                                pieceValue[pieceKind(piece)] / 100 + (queening ? 1000 : 0);
+            const int mostValuableVictimFirst = 16 * (victim == EmptySquare ? (queening ? 800 : 100) : exchangeValue[pieceKind(victim)]) -
+                                                exchangeValue[pieceKind(piece)] / 100 + (queening ? 1000 : 0);
             if (packed(m) == tableMove && tableMove)
                 order = tableMoveFirst;
             else if ((capture || queening) && !losing)

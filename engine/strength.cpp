@@ -2,11 +2,32 @@
 
 #include <cmath>
 
+namespace {
+
+// Levels as measured: the rating each played at, with its positions per move and error.
+struct Anchor {
+    int elo;
+    double nodes;
+    int noise;
+};
+const Anchor anchors[] = {
+    {850, 700, 140},
+    {1280, 2000, 100},
+    {1615, 20000, 40},
+    {1900, 300000, 0},
+};
+
+}  // namespace
+
 PlayingStrength playingStrength(int elo) {
     PlayingStrength level;
     if (elo >= maxElo) return level;
-    const double t = elo <= minElo ? 0.0 : static_cast<double>(elo - minElo) / (maxElo - minElo);
-    level.nodes = static_cast<int64_t>(1000 * std::pow(2.0, 10 * t));
-    level.noise = static_cast<int>(150 * (1 - t));
+    const int count = sizeof anchors / sizeof *anchors;
+    int i = 0;
+    while (i + 2 < count && elo > anchors[i + 1].elo) ++i;
+    const Anchor &low = anchors[i], &high = anchors[i + 1];
+    const double t = static_cast<double>(elo - low.elo) / (high.elo - low.elo);
+    level.nodes = static_cast<int64_t>(std::exp(std::log(low.nodes) + t * (std::log(high.nodes) - std::log(low.nodes))));
+    level.noise = static_cast<int>(std::lround(low.noise + t * (high.noise - low.noise)));
     return level;
 }

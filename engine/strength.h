@@ -1,13 +1,13 @@
 // The engine's levels of play below its full strength, by the Elo rating of a player it should
-// match (UCI_Elo). Each level limits the deep search's nodes per move and adds a random error to
-// its judgement of the moves at the root; the figures are set from matches against engines of
-// known strength (docs/matches.md).
+// match (UCI_Elo). Each level limits the deep search's positions per move and adds a random error
+// to its judgement of the moves at the root. The figures are set from matches against Stockfish's
+// own levels (docs/matches.md).
 #pragma once
 
 #include <cstdint>
 
 const int minElo = 1000;
-const int maxElo = 2000;
+const int maxElo = 1900;  // full strength
 
 struct PlayingStrength {
     int depth = 0;       // the deepest iteration; 0: no limit
@@ -15,5 +15,6 @@ struct PlayingStrength {
     int noise = 0;       // the largest error added to a root move's score, in centipawns
 };
 
-// The level for an Elo rating from minElo to maxElo; maxElo and above is full strength.
+// The level for an Elo rating from minElo to maxElo, between the measured ones; maxElo and above
+// is full strength.
 PlayingStrength playingStrength(int elo);
