@@ -28,7 +28,7 @@ TEST(Uci, Conversations) {
         "option name Hash type spin default 9 min 1 max 1024\noption name Clear Hash type button\n"
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name UCI_LimitStrength type check default false\n"
-        "option name UCI_Elo type spin default 2000 min 1000 max 2000\noption name Window Engine type check default false\n";
+        "option name UCI_Elo type spin default 1900 min 1000 max 1900\noption name Window Engine type check default false\n";
     const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
                       mated = "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv "
                               "a7a5\ninfo depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n";
@@ -39,7 +39,7 @@ TEST(Uci, Conversations) {
         {{"setoption name Hash value 0", "setoption name UCI_Elo value 2001", "setoption name Window Engine value 1",
           "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
          "info string Hash takes a number from 1 to 1024, not '0'\ninfo string UCI_Elo takes a number from 1000 to "
-         "2000, not '2001'\ninfo string Window Engine is true or false, not '1'\n"
+         "1900, not '2001'\ninfo string Window Engine is true or false, not '1'\n"
          "info string Hash takes a number from 1 to 1024, not ''\ninfo string no option 'Nothing'\n"},
         {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
         {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
@@ -50,14 +50,15 @@ TEST(Uci, Conversations) {
         {{"position fen 7k/8/6K1/8/8/8/8/5Q2 w - - 0 1", "go depth 2", "go depth 1 wtime x"},  // the mate, twice
          "info depth 2 seldepth 2 score mate 1 pv f1f8\nbestmove f1f8\ninfo string go: 'wtime' needs a number, not 'x'\n"
          "info depth 1 seldepth 1 score mate 1 pv f1f8\nbestmove f1f8\n"},
+        {{"go nodes"}, "info string go: 'nodes' needs a number, not ''\n" + book + "bestmove e2e4\n"},  // no limit left
     };
     for (const auto& [lines, expected] : cases) EXPECT_EQ(program(lines), expected) << lines[0];
 }
 
 // With limits the engine plays standard chess's draws, from the game the GUI sent: a repetition and
 // the fifty-move rule's 100th half-move score 0, so that it keeps clear of them when ahead and goes
-// for them when behind.
-TEST(Uci, DrawsByRepetitionAndTheFiftyMoveRule) {
+// for them when behind. A mate keeps its distance from one iteration to the next.
+TEST(Uci, DrawsAndMatesWithLimits) {
     const std::string ahead = "position fen 8/8/4k3/8/3P4/8/8/K6Q w - - ", behind = "position fen 7k/8/8/8/2p5/8/8/K2Q4 b - - ";
     const std::string queenDown = "position fen rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves ";
     const std::vector<std::pair<std::string, std::string>> cases = {  // position, the end of the answer
@@ -65,6 +66,7 @@ TEST(Uci, DrawsByRepetitionAndTheFiftyMoveRule) {
         {ahead + "99 80", "score cp [1-9][0-9]* .*\nbestmove d4d5"},         // the only move not drawing
         {behind + "99 80", "score cp 0 .*\nbestmove (?!c4c3)"},              // any king move draws
         {queenDown + "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1", "score cp 0 .*\nbestmove f6g8"},  // the third time
+        {"position fen 3k4/8/3K4/8/8/8/8/R7 b - - 0 1", "score mate -2 .*\nbestmove"},  // mated, the table remembering
     };
     for (const auto& [position, answer] : cases) {
         const std::string out = program({position, "go depth 5"}, true);
