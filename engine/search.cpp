@@ -64,8 +64,10 @@ struct Search {
 // the child, its board is never made.
 struct LeafValues {
     const Search& search;
+    const TranspositionTable& tt;
     const Frame& f;
     const int32_t childSide;
+    const SquareKeys (*const keys)[64];  // the table's, read here on every leaf
     const MoveScorer scorer;
     const bool scoring;  // the parent's running sums hold its score
     int origin = -1;
@@ -74,28 +76,34 @@ struct LeafValues {
     SquareKeys departed{};
 
     LeafValues(const Search& s, const Frame& frame)
-        : search(s), f(frame), childSide(opponent(frame.board.sideToMove)),
+        : search(s), tt(s.tt), f(frame), childSide(opponent(frame.board.sideToMove)), keys(s.tt.keys),
           scorer(frame.terms, frame.board.sideToMove & 1), scoring(frame.terms.known()) {}
 
-    int32_t of(const GeneratedMove& m) {
-        const TranspositionTable& tt = search.tt;
+    // Inline where the plain moves are answered; the rest goes to a call of its own.
+    __attribute__((always_inline)) int32_t of(const GeneratedMove& m) {
         const int from = m.from, to = m.to;
         const PieceCode piece = f.board.squares[from], captured = f.board.squares[to];
-        const bool kingTaken = captured != EmptySquare && pieceKind(captured) == King;
         if (from != origin) {
             origin = from;
             plainPiece = scoring && pieceKind(piece) != King;
             if (plainPiece) {
                 departure = scorer.depart(from, piece);
-                departed = SquareKeys{f.index ^ tt.keys[piece][from].index, f.key ^ tt.keys[piece][from].key};
+                departed = SquareKeys{f.index ^ keys[piece][from].index, f.key ^ keys[piece][from].key};
             }
         }
+        const bool kingTaken = captured != EmptySquare && pieceKind(captured) == King;
         if (plainPiece && !kingTaken && !mayChangeMore(piece, from, to)) {
-            const SquareKeys &taken = tt.keys[captured][to], &entered = tt.keys[piece][to];
+            const SquareKeys &taken = keys[captured][to], &entered = keys[piece][to];
             if (!tt.mayAnswer(departed.index ^ taken.index ^ entered.index, departed.key ^ taken.key ^ entered.key,
                               childSide))
                 return scorer.arrive(departure, to, captured, piece);
         }
+        return made(m, piece, captured, kingTaken);
+    }
+
+    // The general route: the child's effect and keys, the table's answer, the evaluation.
+    __attribute__((noinline)) int32_t made(const GeneratedMove& m, PieceCode piece, PieceCode captured, bool kingTaken) {
+        const int from = m.from, to = m.to;
         MoveEffect effect;
         describeMove(f.board, from, to, m.promotion, effect);
         int32_t index, key;
