@@ -361,9 +361,9 @@ MoveInfo DeepSearch::run(const Board& rootBoard, MoveInfo* ponder) {
             pvMoves.push_back(MoveInfo((u & 63) >> 3, u & 7, (u >> 6 & 63) >> 3, (u >> 6) & 7,
                                        (u >> 12) ? pieceCode(u >> 12, static_cast<int>(pvMoves.size() + rootBoard.sideToMove) % 2)
                                                  : NoPromotion));
-        reply = pvMoves.size() > 1 ? pvMoves[1] : MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
-        // An iteration cut short is reported only when it changed the move: the answer is always
-        // the first move of the last principal variation told.
+        // An iteration cut short is told only when it changed the move: the answer, and the reply
+        // expected, always come from the last principal variation told.
+        if (!d.aborted || changed) reply = pvMoves.size() > 1 ? pvMoves[1] : MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
         if (report && (!d.aborted || changed)) {
             SearchReport r;
             r.depth = depth, r.selectiveDepth = std::max(depth, d.selectiveDepth), r.score = bestScore;

@@ -209,7 +209,7 @@ for opponent in "${opponents[@]}"; do
   setsid xboard -noGUI -mg "$games" -lpf "$out/openings.fen" -lpi -2 \
     -fcp "$engine" -fUCI -fd "$out" "${first[@]}" "${second[@]}" -sd "$out" \
     -tc "0:$seconds" -inc "$increment" -xponder -autoCallFlag true \
-    -ruleMoves 100 -repeatsToDraw 3 -adjudicateDrawMoves 300 \
+    -ruleMoves 50 -repeatsToDraw 3 -adjudicateDrawMoves 300 \
     -sgf "$pgn" -saveSettingsOnExit false -debug -nameOfDebugFile "$out/xboard-$name.debug" \
     >"$log" 2>&1 &
   xboard_pid=$!

@@ -72,9 +72,11 @@ void reportDeep(void* context, const SearchReport& r) {
     sayLine(*static_cast<std::ostream*>(context), line.str());
 }
 
-// Reads "go"'s parameters. False (with the fault in error) for a number that is not one.
-bool readLimits(const std::vector<std::string>& w, SearchLimits& limits, bool& limited, bool& infinite,
-                bool& ponder, std::string& error) {
+// Reads "go"'s parameters into limits; a number that is not one is told in errors and its limit
+// left out. `limited`: some limit bounds this search (a clock for the side not to move alone does
+// not).
+void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits& limits, bool& limited,
+                bool& infinite, bool& ponder, std::vector<std::string>& errors) {
     limited = infinite = ponder = false;
     for (size_t i = 0; i < w.size(); ++i) {
         const std::string& word = w[i];
@@ -90,8 +92,8 @@ bool readLimits(const std::vector<std::string>& w, SearchLimits& limits, bool& l
         char* end = nullptr;
         const long long v = std::strtoll(text.c_str(), &end, 10);
         if (text.empty() || *end != '\0' || text.size() > 12) {
-            error = "go: '" + word + "' needs a number, not '" + text + "'";
-            return false;
+            errors.push_back("go: '" + word + "' needs a number, not '" + text + "'");
+            continue;
         }
         const int64_t n = std::max<long long>(v, 0);
         const int capped = static_cast<int>(std::min<int64_t>(n, maxPly - 1));
@@ -102,9 +104,9 @@ bool readLimits(const std::vector<std::string>& w, SearchLimits& limits, bool& l
         if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = n;  // below 0: none left
         if (word == "winc" || word == "binc") limits.increment[word == "winc" ? White : Black] = n;
         if (word == "movestogo") limits.movesToGo = capped;
-        limited = true;
     }
-    return true;
+    const int side = sideToMove == White ? White : Black;
+    limited = limited || limits.depth || limits.nodes || limits.moveTime || limits.time[side] >= 0;
 }
 
 }  // namespace
@@ -128,7 +130,10 @@ void UciEngine::newGame() {
     session->board->setStartPosition();
     history.clear();
     halfMoves = 0;
-    if (deepTable) deepTable->clear();
+    if (deepTable)
+        deepTable->clear();
+    else
+        deepTable = new DeepTable(settings.hashMegabytes);
 }
 
 bool UciEngine::handle(const std::string& line, std::ostream& out) {
@@ -195,9 +200,12 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
         into = value == "true";
     };
     if (name == "Hash") {
+        const int before = settings.hashMegabytes;
         number(1, maxHashMegabytes, settings.hashMegabytes);
-        delete deepTable;
-        deepTable = nullptr;  // made again, at the new size, when a search needs it
+        if (settings.hashMegabytes != before) {  // made again now, so that no search waits for it
+            delete deepTable;
+            deepTable = new DeepTable(settings.hashMegabytes);
+        }
     } else if (name == "Clear Hash") {
         if (deepTable) deepTable->clear();
         if (session) session->table->clear(), LoadOpeningBook(*session->table);
@@ -215,13 +223,14 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
 }
 
 void UciEngine::go(const std::string& args, std::ostream& out) {
+    const Board board = *session->board;
     SearchLimits limits;
     bool limited, infinite, ponder;
-    std::string error;
-    if (!readLimits(words(args), limits, limited, infinite, ponder, error)) sayLine(out, "info string " + error);
+    std::vector<std::string> errors;
+    readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, errors);
+    for (const std::string& error : errors) sayLine(out, "info string " + error);
     limits.moveOverhead = settings.moveOverhead;
 
-    const Board board = *session->board;
     stopFlag = false;
     ponderFlag = ponder;
     searchEnded = false;
@@ -243,7 +252,6 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         });
         return;
     }
-    if (!deepTable) deepTable = new DeepTable(settings.hashMegabytes);
     int noise = 0;
     if (settings.limitStrength) {
         const PlayingStrength level = playingStrength(settings.elo > 0 ? settings.elo : maxElo);

@@ -51,6 +51,7 @@ TEST(Uci, Conversations) {
          "info depth 2 seldepth 2 score mate 1 pv f1f8\nbestmove f1f8\ninfo string go: 'wtime' needs a number, not 'x'\n"
          "info depth 1 seldepth 1 score mate 1 pv f1f8\nbestmove f1f8\n"},
         {{"go nodes"}, "info string go: 'nodes' needs a number, not ''\n" + book + "bestmove e2e4\n"},  // no limit left
+        {{"go btime 1000"}, book + "bestmove e2e4\n"},  // Black's clock does not limit White's move
     };
     for (const auto& [lines, expected] : cases) EXPECT_EQ(program(lines), expected) << lines[0];
 }
