@@ -27,7 +27,7 @@ PlayingStrength playingStrength(int elo) {
     while (i + 2 < count && elo > anchors[i + 1].elo) ++i;
     const Anchor &low = anchors[i], &high = anchors[i + 1];
     const double t = static_cast<double>(elo - low.elo) / (high.elo - low.elo);
-    level.nodes = static_cast<int64_t>(std::exp(std::log(low.nodes) + t * (std::log(high.nodes) - std::log(low.nodes))));
+    level.nodes = std::llround(std::exp(std::log(low.nodes) + t * (std::log(high.nodes) - std::log(low.nodes))));
     level.noise = static_cast<int>(std::lround(low.noise + t * (high.noise - low.noise)));
     return level;
 }

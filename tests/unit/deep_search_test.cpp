@@ -2,7 +2,9 @@
 // move. Its draws, limits and answers are checked through the UCI engine (uci_test.cpp).
 #include "engine/deep_evaluation.h"
 #include "engine/deep_search.h"
+#include "engine/strength.h"
 #include "test_support.h"
+#include "uci.h"
 
 // Material and placement, then the structure terms, for the side to move; each row beside the one
 // it differs from by one term.
@@ -48,5 +50,41 @@ TEST(DeepSearch, TimeForAMove) {
         const TimeBudget b = timeBudget(limits, Black);
         EXPECT_EQ(spaced(b.soft, b.hard), spaced(c.soft, c.hard)) << c.moveTime << " " << c.clock << " " << c.movesToGo;
         EXPECT_EQ(timeBudget(limits, White).hard, c.moveTime ? (c.moveTime - std::min<int64_t>(50, c.moveTime / 10)) : 0);
+    }
+}
+
+// The search's signature: a fixed-depth search of well-known positions, its move, score and the
+// positions it examined. Its keys are fixed and it runs on one thread, so these never vary; any
+// change to the evaluation, the move order, the pruning or the table changes them. When a change
+// is meant to, measure it in matches first, then record the new figures here.
+TEST(DeepSearch, RecordedSearches) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {startFen, "g1f3 36 17137"}, {kiwipete, "e2a6 -8 199995"}, {endgame, "b4f4 0 12015"},
+        {promotions, "c4c5 -416 26070"}, {bugCatcher, "d7c8q 529 14285"},
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 218"},  // mate in one
+    };
+    for (const auto& [position, expected] : cases) {
+        DeepTable table(1);
+        const std::atomic<bool> stop{false}, pondering{false};
+        DeepSearch search(table, stop, pondering);
+        search.limits.depth = 7;
+        const MoveInfo best = search.run(fen(position));
+        EXPECT_EQ(spaced(uciMoveName(best), best.value, search.nodesSearched()), expected) << position;
+    }
+}
+
+// The levels as measured in matches (docs/matches.md), and every level in between stronger than
+// the one below it: more positions per move and no larger error.
+TEST(DeepSearch, Levels) {
+    const std::vector<std::pair<int, const char*>> measured = {
+        {1000, "850 132"}, {1200, "2000 100"}, {1400, "7399 67"}, {1600, "20000 40"}, {1800, "150000 8"}, {1900, "0 0"},
+    };
+    for (const auto& [elo, expected] : measured) {
+        const PlayingStrength level = playingStrength(elo);
+        EXPECT_EQ(spaced(level.nodes, level.noise), expected) << elo;
+    }
+    for (int elo = minElo + 1; elo < maxElo; ++elo) {
+        const PlayingStrength below = playingStrength(elo - 1), level = playingStrength(elo);
+        EXPECT_TRUE(level.nodes >= below.nodes && level.noise <= below.noise && level.noise >= 0) << elo;
     }
 }
