@@ -125,6 +125,8 @@ int checkCommand(const Args& a, const MoveTable& table) {
     if (!positionAnd(a, board, moveText, error)) return fail(error);
     MoveInfo move;
     if (!readMove(moveText, board.sideToMove, move, error)) return fail(error);
+    if (isPromotionPiece(move.promotion) && !isPromotion(board, move))
+        return fail("bad move '" + moveText + "': only a pawn reaching the last rank is promoted");
     const RuleError code = checkMove(board, move, table, true, true);
     char text[64] = "";
     moveErrorText(code, text);

@@ -52,6 +52,7 @@ TEST(Tool, Outputs) {
         {"check " + start + " E2-E5", "3 Against the rules for this piece!\n"},
         {"check '4r2k/8/8/8/8/8/4N3/4K3 w - - 0 1' E2-C3", "10 King is in jeopardy!\n"},
         {"check " + promote + " A7-A8N", "0\n"}, {"check " + promote + " a7-a8q", "0\n"},
+        {"check " + promote + " A7-A8", "0\n"},  // a promotion, whichever piece it becomes
         {"eval '4k3/8/8/8/8/2N5/8/4K3 w - - 0 1'", "303\n"},
         {"game 0002", "1 E2-E4 0 0\n2 E7-E5 0 0\nunfinished\n"},
     };
@@ -94,7 +95,7 @@ TEST(Tool, BadInputExitsWithStatusTwo) {
         {no + "the side not to move is in check", {"perft 4k3/8/8/8/8/8/8/4R1K1 w - - 1"}},
         {"bad depth", {"perft " + s + "-1", "perft " + s + "99999999999", "search " + s + "9"}},
         {"divide", {"divide " + s + "0"}}, {"bench", {"bench x", "bench 0"}},
-        {"bad promotion", {"check " + s + "E7-E8X"}},
+        {"bad promotion", {"check " + s + "E7-E8X"}}, {"bad move 'E2-E4Q': only a pawn", {"check " + s + "E2-E4Q"}},
         {"bad move", {"check " + s + "E2E4", "check " + s + "I2-I4"}}, {"game needs one", {"game", "game 1 2"}},
         {"bad number of half-moves", {"game 12345", "game x"}},
     };
