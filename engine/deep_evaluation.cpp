@@ -173,10 +173,8 @@ int32_t structureTerms(const Board& b, const Occupancy& o, const Placement& plac
         const int square = s.takeLowest();
         const PieceCode p = b.squares[square];
         const int kind = pieceKind(p), colour = pieceColour(p), row = square / 8, col = square % 8;
-        if (kind == Rook) {  // an open file, or one without pawns of its own
-            if (!pawns[colour][col]) score[colour] += pawns[1 - colour][col] ? 10 : 20;
-            continue;
-        }
+        if (kind == Rook && !pawns[colour][col])  // an open file, or one without pawns of its own
+            score[colour] += pawns[1 - colour][col] ? 10 : 20;
         if (kind != Pawn) continue;
         bool passed = true;  // no enemy pawn ahead on its own file or the files beside
         for (int c = std::max(col - 1, 0); c <= std::min(col + 1, 7); ++c)
