@@ -7,7 +7,7 @@
 #include <cstdint>
 
 const int minElo = 1000;
-const int maxElo = 1900;  // full strength
+const int maxElo = 1950;  // full strength
 
 struct PlayingStrength {
     int depth = 0;       // the deepest iteration; 0: no limit

@@ -77,7 +77,7 @@ TEST(DeepSearch, RecordedSearches) {
 // the one below it: more positions per move and no larger error.
 TEST(DeepSearch, Levels) {
     const std::vector<std::pair<int, const char*>> measured = {
-        {1000, "850 132"}, {1200, "2000 100"}, {1400, "7399 67"}, {1600, "20000 40"}, {1800, "90000 16"}, {1900, "0 0"},
+        {1000, "850 132"}, {1200, "2000 100"}, {1400, "7399 67"}, {1600, "20000 40"}, {1800, "90000 16"}, {1950, "0 0"},
     };
     for (const auto& [elo, expected] : measured) {
         const PlayingStrength level = playingStrength(elo);

@@ -28,7 +28,7 @@ TEST(Uci, Conversations) {
         "option name Hash type spin default 9 min 1 max 1024\noption name Clear Hash type button\n"
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name UCI_LimitStrength type check default false\n"
-        "option name UCI_Elo type spin default 1900 min 1000 max 1900\noption name Window Engine type check default false\n";
+        "option name UCI_Elo type spin default 1950 min 1000 max 1950\noption name Window Engine type check default false\n";
     const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
                       mated = "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv "
                               "a7a5\ninfo depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n";
@@ -36,10 +36,10 @@ TEST(Uci, Conversations) {
         {{"uci", "quit", "isready"}, "id name VimoChess 0.01a\nid author the VimoChess developers\n" + options + "uciok\n"},
         {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame"},
          "readyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
-        {{"setoption name Hash value 0", "setoption name UCI_Elo value 2001", "setoption name Window Engine value 1",
+        {{"setoption name Hash value 0", "setoption name UCI_Elo value 3000", "setoption name Window Engine value 1",
           "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
          "info string Hash takes a number from 1 to 1024, not '0'\ninfo string UCI_Elo takes a number from 1000 to "
-         "1900, not '2001'\ninfo string Window Engine is true or false, not '1'\n"
+         "1950, not '3000'\ninfo string Window Engine is true or false, not '1'\n"
          "info string Hash takes a number from 1 to 1024, not ''\ninfo string no option 'Nothing'\n"},
         {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
         {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
