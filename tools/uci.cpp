@@ -77,12 +77,11 @@ void reportDeep(void* context, const SearchReport& r) {
 // not).
 void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits& limits, bool& limited,
                 bool& infinite, bool& ponder, std::vector<std::string>& errors) {
-    limited = infinite = ponder = false;
+    infinite = ponder = false;
     for (size_t i = 0; i < w.size(); ++i) {
         const std::string& word = w[i];
         if (word == "infinite" || word == "ponder") {
             (word == "infinite" ? infinite : ponder) = true;
-            limited = true;
             continue;
         }
         static const char* const numbers[] = {"depth", "nodes", "movetime", "wtime", "btime", "winc", "binc", "movestogo", "mate"};
@@ -106,7 +105,7 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits&
         if (word == "movestogo") limits.movesToGo = capped;
     }
     const int side = sideToMove == White ? White : Black;
-    limited = limited || limits.depth || limits.nodes || limits.moveTime || limits.time[side] >= 0;
+    limited = infinite || ponder || limits.depth || limits.nodes || limits.moveTime || limits.time[side] >= 0;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Fuzz target: the UCI engine's command handling, one line of the input at a time. Lines holding
 // "go", "ucinewgame" or "Hash" are left out: a search costs seconds, and a new game's table, or a
-// table of up to a gigabyte, costs more than all the rest. So one engine, with one game, serves every input: nothing it keeps from one
-// input to the next (the position) changes what the next one does, and each runs the same way
-// every time.
+// table of up to a gigabyte, costs more than all the rest. So one engine, with one game, serves
+// every input: nothing it keeps from one input to the next (the position) changes what the next
+// one does, and each runs the same way every time.
 #include <cstdint>
 #include <sstream>
 #include <string>
