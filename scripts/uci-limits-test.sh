@@ -7,7 +7,8 @@
 #   go nodes 200000     searches no more nodes than that
 #   go infinite         answers stop within 50 ms, and isready meanwhile within 50 ms
 #   go ponder + clock   answers only after ponderhit, then within its time
-#   go wtime/btime      answers within the time it may spend
+#   go wtime/btime      answers within the time it may spend, well before its hard limit; more
+#                       with movestogo 1; less by the Move Overhead; at once with one legal move
 set -euo pipefail
 engine=${1:?usage: uci-limits-test.sh PATH/TO/vimochess-uci}
 [ -x "$engine" ] || { echo "uci-limits: no engine at '$engine'" >&2; exit 2; }
@@ -76,6 +77,26 @@ send "position fen $middlegame"
 start=$(now) && send "go wtime 10000 btime 10000 winc 100 binc 100" && expect '^bestmove '
 took=$((at - start))
 check "go wtime 10000 winc 100: within its share" '((took > 0 && took <= 1500))' "$took ms, depth $(deepest)"
+
+send ucinewgame "position fen $middlegame"
+start=$(now) && send "go wtime 60000 btime 60000" && expect '^bestmove '
+took=$((at - start))
+check "go wtime 60000: well before its hard limit" '((took <= 2500))' "$took ms of at most 7490"
+
+start=$(now) && send "go wtime 2000 btime 2000 movestogo 1" && expect '^bestmove '
+last=$((at - start))
+start=$(now) && send "go wtime 2000 btime 2000" && expect '^bestmove '
+check "go movestogo 1: more than with the game to go" '((last >= 500 && at - start <= 400))' \
+    "$last ms, without movestogo $((at - start)) ms"
+
+send "setoption name Move Overhead value 1500"
+start=$(now) && send "go wtime 2000 btime 2000 movestogo 1" && expect '^bestmove '
+check "Move Overhead 1500 of 2 s: kept in hand" '((at - start <= 500))' "$((at - start)) ms"
+send "setoption name Move Overhead value 50"
+
+send "position fen rnb1kbnr/pppp1ppp/8/4p3/5P1q/8/PPPPP1PP/RNBQKBNR w KQkq - 1 3"
+start=$(now) && send "go wtime 60000 btime 60000" && expect '^bestmove '
+check "a single legal move: answered at once" '[ "$(bestmove)" = g2g3 ] && ((at - start <= 50))' "$((at - start)) ms"
 
 send quit
 wait "$pid" 2>/dev/null || true

@@ -2,7 +2,9 @@
 // move. Its draws, limits and answers are checked through the UCI engine (uci_test.cpp).
 #include "engine/deep_evaluation.h"
 #include "engine/deep_search.h"
+#include "engine/exchange.h"
 #include "engine/strength.h"
+#include "rules/rule_checker.h"
 #include "test_support.h"
 #include "uci.h"
 
@@ -73,18 +75,54 @@ TEST(DeepSearch, RecordedSearches) {
     }
 }
 
-// The levels as measured in matches (docs/matches.md), and every level in between stronger than
-// the one below it: more positions per move and no larger error.
-TEST(DeepSearch, Levels) {
-    const std::vector<std::pair<int, const char*>> measured = {
-        {1000, "850 132"}, {1200, "2000 100"}, {1400, "7399 67"}, {1600, "20000 40"}, {1800, "90000 16"}, {1950, "0 0"},
+// A node limit is never passed, whatever the limit and the position, and the search still names a
+// legal move.
+TEST(DeepSearch, NodeLimitsNeverPassed) {
+    for (const char* position : {startFen, kiwipete, endgame, promotions})
+        for (int64_t limit : {1, 2, 37, 500, 4096, 33333}) {
+            DeepTable table(1);
+            const std::atomic<bool> stop{false}, pondering{false};
+            DeepSearch search(table, stop, pondering);
+            search.limits.nodes = limit;
+            const Board b = fen(position);
+            const MoveInfo best = search.run(b);
+            EXPECT_TRUE(search.nodesSearched() <= limit && checkMove(b, best, ::table(), true, true) == Legal)
+                << position << " " << limit << ": " << search.nodesSearched();
+        }
+}
+
+// What a capture wins when both sides then take back on its square, each with its least valuable
+// piece, while taking pays: for the side that captures, in hundredths of a pawn.
+TEST(DeepSearch, ExchangeEvaluation) {
+    const std::vector<std::tuple<const char*, const char*, int>> cases = {
+        {"4k3/8/8/3n4/4P3/8/8/4K3 w - - 0 1", "e4d5", 300},            // a free piece
+        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", -800},          // a pawn defended by a pawn
+        {"4k3/8/4p3/3n4/4P3/8/8/4K3 w - - 0 1", "e4d5", 200},          // a knight for a pawn
+        {"3r2k1/8/3r4/8/8/8/3R4/3R2K1 w - - 0 1", "d2d6", 500},        // the rook behind takes back last
+        {"3r2k1/8/3r4/8/8/8/3R4/4K3 w - - 0 1", "d2d6", 0},            // rook for rook
+        {"3q2k1/8/3r4/8/8/8/3R4/3Q2K1 w - - 0 1", "d2d6", 500},        // the queen is not worth risking
+        {"4k3/8/8/3p4/4P3/5P2/8/4K3 b - - 0 1", "d5e4", 0},            // pawn for pawn
+        {"4k3/2b5/8/4p3/3P4/8/8/4RK2 w - - 0 1", "d4e5", 100},         // taking back would lose the bishop
+        {"r2qk3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7a8q", 400},           // taking while promoting
+        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7a8n", 500},
+        {"4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", "d5e6", 100},            // en passant
+        {"4k3/8/8/3q4/4K3/8/8/8 w - - 0 1", "e4d5", 900},              // the king, where nothing takes back
+        {"4k3/4r3/8/3q4/4K3/8/8/8 w - - 0 1", "e4d5", 900},
     };
-    for (const auto& [elo, expected] : measured) {
-        const PlayingStrength level = playingStrength(elo);
-        EXPECT_EQ(spaced(level.nodes, level.noise), expected) << elo;
+    for (const auto& [position, move, gain] : cases) {
+        const Board b = fen(position);
+        const MoveInfo m = mv(move);
+        EXPECT_EQ(exchangeGain(b, Occupancy(b), m.fromRow * 8 + m.fromCol, m.toRow * 8 + m.toCol), gain) << position;
     }
-    for (int elo = minElo + 1; elo < maxElo; ++elo) {
+}
+
+// Each level from the lowest to full strength is at least as strong as the one below it: as many
+// positions per move or more, and no larger error.
+TEST(DeepSearch, LevelsGetStrongerUpward) {
+    for (int elo = minElo + 1; elo <= maxElo; ++elo) {
         const PlayingStrength below = playingStrength(elo - 1), level = playingStrength(elo);
-        EXPECT_TRUE(level.nodes >= below.nodes && level.noise <= below.noise && level.noise >= 0) << elo;
+        const bool moreNodes = level.nodes == 0 || (below.nodes > 0 && level.nodes >= below.nodes);
+        EXPECT_TRUE(moreNodes && level.noise <= below.noise && level.noise >= 0) << elo;
     }
+    EXPECT_EQ(spaced(playingStrength(minElo).noise > 0, playingStrength(maxElo).nodes, playingStrength(maxElo).noise), "1 0 0");
 }

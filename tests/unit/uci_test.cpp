@@ -3,6 +3,7 @@
 // move names.
 #include <climits>
 #include <regex>
+#include <set>
 
 #include "game/game_control.h"
 #include "test_support.h"
@@ -68,11 +69,54 @@ TEST(Uci, DrawsAndMatesWithLimits) {
         {behind + "99 80", "score cp 0 .*\nbestmove (?!c4c3)"},              // any king move draws
         {queenDown + "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1", "score cp 0 .*\nbestmove f6g8"},  // the third time
         {"position fen 3k4/8/3K4/8/8/8/8/R7 b - - 0 1", "score mate -2 .*\nbestmove"},  // mated, the table remembering
+        {ahead + "97 80 moves h1h2 e6e7", "score cp [1-9][0-9]* .*\nbestmove d4d5"},  // the clock counts the moves
+        {"position fen 4k3/8/8/8/8/8/r7/R3K3 w - - 99 80", "score cp [1-9][0-9]{2} .*\nbestmove a1a2"},  // a capture resets it
+        {"position fen 7k/8/6K1/8/8/8/8/5Q2 w - - 99 80", "score mate 1 .*\nbestmove f1f8"},  // mate on the 100th half-move
+        {"position fen rnb1kbnr/pppp1ppp/8/4p3/5P1q/8/PPPPP1PP/RNBQKBNR w KQkq - 1 3", "bestmove g2g3"},  // the only move
     };
     for (const auto& [position, answer] : cases) {
         const std::string out = program({position, "go depth 5"}, true);
         EXPECT_TRUE(std::regex_search(out, std::regex(answer + "[^\n]*\n$"))) << position << "\n" << out;
     }
+}
+
+// A mate's distance, whichever side it is for, is the true one also when the table, which keeps what
+// the earlier searches of the game found, answers: along a mating line, one search a position.
+TEST(Uci, MateDistancesAlongALine) {
+    std::vector<std::string> lines;
+    std::string position = "position fen 8/7k/8/8/4K3/4Q3/8/8 w - - 0 1 moves", scores;
+    for (const char* move : {"e3g5", "h7h8", "e4f5", "h8h7", "f5f6", "h7h8", ""})
+        lines.insert(lines.end(), {position, "go depth 12"}), position += std::string(" ") + move;
+    const std::string out = program(lines);
+    const std::regex last("score (mate -?\\d+) pv [^\n]*\nbestmove");
+    for (std::sregex_iterator i(out.begin(), out.end(), last), end; i != end; ++i) scores += (*i)[1].str() + "|";
+    EXPECT_EQ(scores, "mate 4|mate -3|mate 3|mate -2|mate 2|mate -1|mate 1|") << out;
+}
+
+// Options take effect at once: Hash makes a table of its size (a small one fills, a large one made
+// anew does not), Clear Hash makes the next search start cold, UCI_LimitStrength without UCI_Elo
+// plays at full strength, and a level's error makes its moves vary.
+TEST(Uci, OptionsTakeEffect) {
+    const std::string middlegame = "position fen r1bq2k1/p4r1p/1pp2pp1/3p4/1P1B3Q/P2B1N2/2P3PP/4R1K1 b - - 2 19";
+    const std::string out = program({"setoption name Hash value 1", middlegame, "go depth 8", "setoption name Hash value 64",
+                                     "go depth 8", "go depth 8", "setoption name Clear Hash", "go depth 8",
+                                     "setoption name UCI_LimitStrength value true", "setoption name Clear Hash", "go depth 8"},
+                                    true);
+    std::vector<long long> nodes, full;  // of each search's last iteration
+    const std::regex last("nodes (\\d+) nps \\d+ hashfull (\\d+) [^\n]*\nbestmove");
+    for (std::sregex_iterator i(out.begin(), out.end(), last), end; i != end; ++i)
+        nodes.push_back(std::stoll((*i)[1])), full.push_back(std::stoll((*i)[2]));
+    ASSERT_EQ(nodes.size(), 5u) << out;
+    EXPECT_TRUE(full[0] >= 100 && full[1] <= 10) << out;                   // 1 MB, then 64 MB
+    EXPECT_TRUE(nodes[2] * 2 < nodes[1] && nodes[3] == nodes[1]) << out;   // warm, then cleared
+    EXPECT_EQ(nodes[4], nodes[1]) << out;                                  // limited to the top level
+    std::vector<std::string> weak = {"setoption name UCI_LimitStrength value true", "setoption name UCI_Elo value 1000",
+                                     "position startpos moves e2e4 e7e5"};
+    weak.insert(weak.end(), 20, "go wtime 60000 btime 60000");
+    std::istringstream answers(std::regex_replace(program(weak), std::regex("info [^\n]*\n"), ""));
+    std::multiset<std::string> moves;
+    for (std::string line; std::getline(answers, line);) moves.insert(line.substr(0, 13));
+    EXPECT_TRUE(moves.size() == 20 && moves.count(*moves.begin()) < 20) << *moves.begin();
 }
 
 // The answer of go infinite and go ponder waits for stop or ponderhit; isready and stop are taken
