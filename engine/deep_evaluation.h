@@ -17,13 +17,7 @@ struct Placement {
     explicit Placement(const Board& board);
     void add(PieceCode piece, int square) { change(piece, square, 1); }
     void remove(PieceCode piece, int square) { change(piece, square, -1); }
-    void apply(const MoveEffect& effect) {
-        for (int i = 0; i < effect.count; ++i) {
-            const SquareChange& c = effect.changes[i];
-            if (c.was != EmptySquare) remove(c.was, c.square);
-            if (c.now != EmptySquare) add(c.now, c.square);
-        }
-    }
+    void apply(const MoveEffect& effect) { effect.applyTo(*this); }
     // The two sums weighed by the phase, for the side to move.
     int32_t score(int sideToMove) const {
         const int32_t weight = phase > 24 ? 24 : phase;

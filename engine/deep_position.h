@@ -18,10 +18,7 @@ struct DeepPosition {
     void play(const DeepPosition& parent, const GeneratedMove& m) {
         MoveEffect e;
         describeMove(parent.board, m.from, m.to, m.promotion, e);
-        board = parent.board;
-        makeCandidate(board, m.info(), e);
-        occupied = parent.occupied;
-        occupied.apply(e);
+        makeCandidate(parent.board, parent.occupied, m.info(), e, board, occupied);
         placement = parent.placement;
         placement.apply(e);
         key = parent.key ^ positionKeys.blackToMove;
@@ -30,7 +27,7 @@ struct DeepPosition {
                    positionKeys.pieces[e.changes[i].now][e.changes[i].square];
         key ^= positionKeys.castling[castlingIndex(parent.board)] ^ positionKeys.castling[castlingIndex(board)];
         key ^= positionKeys.enPassant[enPassantFile(parent.board)] ^ positionKeys.enPassant[enPassantFile(board)];
-        halfMoves = e.captured != EmptySquare || e.count == 3 || pieceKind(e.piece) == Pawn ? 0 : parent.halfMoves + 1;
+        halfMoves = e.halfMoveClockAfter(parent.halfMoves);
     }
     // The same position with the other side to move (a "null move"), no en passant possible.
     void pass(const DeepPosition& parent) {

@@ -28,21 +28,6 @@ PositionKeys::PositionKeys() {
 
 const PositionKeys positionKeys;
 
-int enPassantFile(const Board& b) {
-    const MoveInfo& last = b.lastMove;
-    if (!last.onBoard() || last.fromCol != last.toCol || (last.toRow - last.fromRow != 2 && last.fromRow - last.toRow != 2))
-        return 8;
-    const int colour = b.sideToMove == White ? White : Black, forward = colour == White ? 1 : -1;
-    const int to = (last.toRow + forward) * 8 + last.toCol;
-    for (int side = -1; side <= 1; side += 2) {
-        const int col = last.toCol + side;
-        if (col >= 0 && col < 8 && b.squares[last.toRow * 8 + col] == pieceCode(Pawn, colour) &&
-            enPassantVictim(b, last.toRow * 8 + col, to) >= 0)
-            return last.toCol;
-    }
-    return 8;
-}
-
 uint64_t positionKey(const Board& b) {
     uint64_t key = b.sideToMove == Black ? positionKeys.blackToMove : 0;
     for (int s = 0; s < 64; ++s)

@@ -17,8 +17,6 @@ struct PositionKeys {
 };
 extern const PositionKeys positionKeys;
 
-// The file on which the side to move may take en passant, or 8 when it may not.
-int enPassantFile(const Board& board);
 inline int castlingIndex(const Board& b) {
     return b.castlingRights[0] | b.castlingRights[1] << 1 | b.castlingRights[2] << 2 | b.castlingRights[3] << 3;
 }

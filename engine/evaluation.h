@@ -50,11 +50,7 @@ struct EvaluationTerms {
     void settle();
     // A move's changes of the squares, as describeMove gives them, settled.
     void apply(const MoveEffect& effect) {
-        for (int i = 0; i < effect.count; ++i) {
-            const SquareChange& c = effect.changes[i];
-            if (c.was != EmptySquare) remove(c.was, c.square);
-            if (c.now != EmptySquare) add(c.now, c.square);
-        }
+        effect.applyTo(*this);
         settle();
     }
 

@@ -36,10 +36,7 @@ struct Frame {
     // the move made, the side switched, the move recorded as the last move.
     void play(const Frame& parent, const MoveInfo& move, const MoveEffect& effect, int32_t childIndex,
               int32_t childKey) {
-        board = parent.board;
-        makeCandidate(board, move, effect);
-        occupied = parent.occupied;
-        occupied.apply(effect);
+        makeCandidate(parent.board, parent.occupied, move, effect, board, occupied);
         terms = parent.terms;
         terms.apply(effect);
         index = childIndex;

@@ -60,6 +60,8 @@ inline bool isPromotion(const Board& board, const MoveInfo& m) {
 // The square of the pawn that a pawn's move from `from` to `to` takes en passant, or -1: the enemy
 // pawn beside the origin in the destination's column, right after its double step past the mover.
 int enPassantVictim(const Board& board, int from, int to);
+// The file on which the side to move may take en passant, or 8 when it may not.
+int enPassantFile(const Board& board);
 
 // What a move does to the squares, in the order they change: the pawn taken en passant, the
 // origin, the destination, and for castling the rook's two squares.
@@ -71,6 +73,22 @@ struct MoveEffect {
     PieceCode piece, captured, arriving;  // on the origin, on the destination, arriving there
     uint8_t count;                        // squares changed: 2, 3 (en passant) or 4 (castling)
     SquareChange changes[4];
+
+    // Tells sums that follow the pieces (the squares occupied, an evaluation's terms) each piece
+    // the move takes off a square and each it puts on one, in the order the squares change.
+    template <class Sums>
+    void applyTo(Sums& sums) const {
+        for (int i = 0; i < count; ++i) {
+            const SquareChange& c = changes[i];
+            if (c.was != EmptySquare) sums.remove(c.was, c.square);
+            if (c.now != EmptySquare) sums.add(c.now, c.square);
+        }
+    }
+    // Standard chess's half-move clock after the move: it counts the moves since the last capture
+    // or pawn move.
+    int halfMoveClockAfter(int before) const {
+        return captured != EmptySquare || pieceKind(piece) == Pawn ? 0 : before + 1;
+    }
 };
 
 // True when a move of the piece may change more than its two squares: a pawn arriving where it may

@@ -1,7 +1,6 @@
 #include "game_end.h"
 
 #include "move_generator.h"
-#include "rule_checker.h"
 
 bool isInCheck(const Board& board) {
     const int king = board.findKingOfColour(board.sideToMove == White ? White : Black);
@@ -10,5 +9,3 @@ bool isInCheck(const Board& board) {
 }
 
 bool isCheckmate(const Board& board) { return !hasLegalMove(board); }
-
-bool isStalemate(const Board& board) { return !hasLegalMove(board); }

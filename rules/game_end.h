@@ -4,7 +4,7 @@
 #include "board.h"
 
 bool isInCheck(const Board& board);
-// The side to move has no legal move; asked of a side found in check.
+// Mate and stalemate are one test, the side to move having no legal move: which of the two it is
+// depends on check, which the caller has asked first.
 bool isCheckmate(const Board& board);
-// The side to move has no legal move; asked of a side not in check.
-bool isStalemate(const Board& board);
+inline bool isStalemate(const Board& board) { return isCheckmate(board); }

@@ -51,3 +51,12 @@ struct Geometry {
     }
 };
 extern const Geometry geometry;
+
+// The squares strictly between two squares on one rank, file or diagonal.
+inline SquareSet between(int from, int to) {
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    SquareSet s;
+    const int step = 8 * sign((to >> 3) - (from >> 3)) + sign((to & 7) - (from & 7));
+    for (int x = from + step; x != to; x += step) s.add(x);
+    return s;
+}

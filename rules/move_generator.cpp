@@ -1,41 +1,5 @@
 #include "move_generator.h"
 
-#include "rule_checker.h"
-
-Occupancy::Occupancy(const Board& b) {
-    for (int s = 0; s < 64; ++s)
-        if (pieceSide(b.squares[s]) < 2) bySide[pieceColour(b.squares[s])].add(s);
-}
-
-SquareSet pseudoTargets(const Board& b, const Occupancy& o, int from) {
-    const Geometry& g = geometry;
-    const PieceCode piece = b.squares[from];
-    const int colour = pieceColour(piece), kind = pieceKind(piece);
-    const SquareSet own = o.bySide[colour], all = o.all();
-    if (kind == Knight) return g.knightJumps[from] & ~own;
-    if (kind == King) {
-        SquareSet t = g.kingSteps[from] & ~own;
-        for (const Castling& c : castlings)
-            if (c.king == piece && c.kingFrom == from && castlingAllowed(b, c)) t.add(c.kingTo);
-        return t;
-    }
-    if (kind == Pawn) {
-        SquareSet t = g.pawnSteps[colour][from] & ~all;
-        if (!t.empty()) t = t | (g.pawnDoubleSteps[colour][from] & ~all);
-        t = t | (g.pawnCaptures[colour][from] & o.bySide[1 - colour]);
-        if (from >> 3 == enPassantFromRow[colour])
-            for (SquareSet s = g.pawnCaptures[colour][from] & ~all; !s.empty();) {
-                const int to = s.takeLowest();
-                if (enPassantVictim(b, from, to) >= 0) t.add(to);
-            }
-        return t;
-    }
-    SquareSet t;
-    for (int d = 0; d < 8; ++d)
-        if (slides(kind, d)) t = t | g.reach(from, d, all);
-    return t & ~own;
-}
-
 KingGuard::KingGuard(const Board& b, const Occupancy& o) {
     const Geometry& g = geometry;
     const int side = b.sideToMove, enemy = opponent(side);
@@ -151,10 +115,4 @@ bool hasLegalMove(const Board& b) {
     const Occupancy o(b);
     GeneratedMove m;
     return MoveWalk(b, o, true).next(m);
-}
-
-bool hasPseudoMove(const Board& b) {
-    const Occupancy o(b);
-    GeneratedMove m;
-    return MoveWalk(b, o, false).next(m);
 }

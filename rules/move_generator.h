@@ -3,29 +3,9 @@
 // the engine's order. Castling and en passant are the rule checker's and the board's own rules.
 #pragma once
 
+#include "attacks.h"
 #include "board.h"
 #include "square_set.h"
-
-// The squares each side occupies.
-struct Occupancy {
-    SquareSet bySide[2];
-
-    Occupancy() = default;
-    explicit Occupancy(const Board& board);
-    SquareSet all() const { return bySide[0] | bySide[1]; }
-    // The squares after a move, from what describeMove says it does.
-    void apply(const MoveEffect& effect) {
-        for (int i = 0; i < effect.count; ++i) {
-            const SquareChange& c = effect.changes[i];
-            if (c.was != EmptySquare) bySide[pieceColour(c.was)].remove(c.square);
-            if (c.now != EmptySquare) bySide[pieceColour(c.now)].add(c.square);
-        }
-    }
-};
-
-// The destinations the rule checker accepts for the piece on `from`, a piece of the side to move,
-// without the king-safety test: the capture of a king included.
-SquareSet pseudoTargets(const Board& board, const Occupancy& occupied, int from);
 
 // What keeps the king of the side to move safe, worked out once for a position: the pieces pinned
 // to it and the checks on it. With exactly one king most moves are judged from these at once;
@@ -61,14 +41,19 @@ inline void makeCandidate(Board& board, const MoveInfo& move, const MoveEffect& 
     board.switchSide();
     board.lastMove = move;
 }
+// The same on a copy, with the squares then occupied; how every position of a search is made.
+inline void makeCandidate(const Board& board, const Occupancy& occupied, const MoveInfo& move, const MoveEffect& effect,
+                          Board& after, Occupancy& afterOccupied) {
+    after = board;
+    makeCandidate(after, move, effect);
+    afterOccupied = occupied;
+    afterOccupied.apply(effect);
+}
 inline void makeCandidate(const Board& board, const Occupancy& occupied, const GeneratedMove& move, Board& after,
                           Occupancy& afterOccupied) {
     MoveEffect effect;
     describeMove(board, move.from, move.to, move.promotion, effect);
-    after = board;
-    makeCandidate(after, move.info(), effect);
-    afterOccupied = occupied;
-    afterOccupied.apply(effect);
+    makeCandidate(board, occupied, move.info(), effect, after, afterOccupied);
 }
 
 // The moves of the side to move, one at a time, in the engine's order: White's pieces from the
@@ -119,6 +104,5 @@ private:
 
 // The number of legal moves (a promotion counting four), without making them.
 int countLegalMoves(const Board& board, const Occupancy& occupied);
-// Whether the side to move has a legal move, or any move the checker accepts without king safety.
+// Whether the side to move has a legal move.
 bool hasLegalMove(const Board& board);
-bool hasPseudoMove(const Board& board);

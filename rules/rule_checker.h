@@ -1,7 +1,7 @@
-// The single authority on whether a move may be made, and the texts of its refusals; and the
-// attack test that castling, check and king safety rest on.
+// The single authority on whether a move may be made, and the texts of its refusals.
 #pragma once
 
+#include "attacks.h"
 #include "board.h"
 #include "move_table.h"
 
@@ -28,19 +28,6 @@ RuleError checkMove(const Board& board, MoveInfo move, const MoveTable& table, b
 RuleError checkMoveBetween(const Board& board, int from, int to, const MoveTable& table, bool ownSide,
                            bool kingSafety);
 
-// True when a piece of the colour could capture onto the square, whatever stands there: a pawn
-// diagonally forward, the other pieces as they move. Only the squares in `occupied` block a ray.
-bool attackedBy(const Board& board, const SquareSet& occupied, int square, int colour);
-// True when a piece of the side not to move attacks the square.
-bool squareAttacked(const Board& board, int row, int col);
-
-// The castling's conditions but king safety: the squares between king and rook empty, the king's
-// square and the two it crosses and lands on not attacked, the rook in its corner, the right kept.
-bool castlingAllowed(const Board& board, const Castling& castling);
-
 // Writes the text of a refusal (code 1 to 11) into buffer; other codes write nothing.
 // The longest text takes 34 bytes with its terminating zero.
 void moveErrorText(int code, char* buffer);
-
-// True when the king of the mover (the side to move on board) could be captured after the move.
-bool leavesKingCapturable(const Board& board, MoveInfo move);

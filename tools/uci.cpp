@@ -20,13 +20,6 @@ const int maxHashMegabytes = 1024;
 
 std::mutex outputGuard;
 
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string s; in >> s;) w.push_back(s);
-    return w;
-}
-
 std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
     std::string s;
     for (size_t i = from; i < to && i < w.size(); ++i) s += (s.empty() ? "" : " ") + w[i];
@@ -109,6 +102,13 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits&
 }
 
 }  // namespace
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string s; in >> s;) w.push_back(s);
+    return w;
+}
 
 void sayLine(std::ostream& out, const std::string& line) {
     std::lock_guard<std::mutex> hold(outputGuard);

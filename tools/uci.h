@@ -83,5 +83,8 @@ std::string uciScore(int value);
 // A score of the deep search: "cp 35", "mate 3", "mate -2".
 std::string uciDeepScore(int score);
 
+// The words of a command line, as UCI separates them: by any run of spaces and tabs.
+std::vector<std::string> words(const std::string& line);
+
 // Writes a line to out at once, whole, whatever other thread writes there too.
 void sayLine(std::ostream& out, const std::string& line);

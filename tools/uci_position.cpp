@@ -1,22 +1,14 @@
 // The position command: reading positions and moves, and keeping the game's history for the
 // deep search's draws by repetition and by the fifty-move rule.
 #include <cctype>
-#include <sstream>
 
 #include "engine/deep_table.h"
 #include "engine/engine.h"
-#include "fen.h"
+#include "rules/fen.h"
 #include "rules/rule_checker.h"
 #include "uci.h"
 
 namespace {
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string s; in >> s;) w.push_back(s);
-    return w;
-}
 
 // Reads one move of a position command and checks it like a human move in the game.
 bool readUciMove(const std::string& text, const Board& b, const MoveTable& table, MoveInfo& move,
@@ -93,8 +85,7 @@ void UciEngine::setPosition(const std::string& args, std::ostream& out) {
         keys.push_back(positionKey(b));
         MoveEffect effect;
         describeMove(b, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
-        const bool irreversible = effect.captured != EmptySquare || pieceKind(effect.piece) == Pawn;
-        clock = irreversible ? 0 : clock + 1;
+        clock = effect.halfMoveClockAfter(clock);
         makeMove(b, move, effect);
         b.switchSide();
     }

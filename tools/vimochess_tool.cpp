@@ -13,7 +13,7 @@
 #include "engine/opening_book.h"
 #include "engine/random.h"
 #include "engine/search_display.h"
-#include "fen.h"
+#include "rules/fen.h"
 #include "game/game_control.h"
 #include "rules/move_generator.h"
 #include "rules/rule_checker.h"

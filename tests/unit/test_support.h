@@ -17,7 +17,7 @@
 #include "rules/move_table.h"
 #include "engine/opening_book.h"
 #include "engine/random.h"
-#include "fen.h"
+#include "rules/fen.h"
 
 const char startFen[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const char kiwipete[] = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "rules/game_end.h"
+#include "game_end.h"
 
 namespace {
 

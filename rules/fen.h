@@ -1,9 +1,10 @@
-// Positions as FEN and moves as square names (E2-E4, E7-E8Q) for the developer tool.
+// Positions as FEN records, and moves as square names (E2-E4, E7-E8Q): how the tool, the UCI
+// engine and the tests read and write them.
 #pragma once
 
 #include <string>
 
-#include "rules/board.h"
+#include "board.h"
 
 // Reads a FEN record into board. On failure returns false and describes the fault in error.
 bool readFen(const std::string& fen, Board& board, std::string& error);
