@@ -7,7 +7,7 @@
 #include "deep_evaluation.h"
 #include "deep_position.h"
 #include "exchange.h"
-#include "search_display.h"
+#include "clock.h"
 
 namespace {
 

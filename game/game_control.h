@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "../engine/transposition_table.h"
+#include "../engine/window/transposition_table.h"
 #include "../rules/board.h"
 #include "../rules/move_table.h"
 
@@ -36,6 +36,20 @@ struct GameUi {
     bool (*stopRequested)();
 };
 extern GameUi gameUi;
+
+// A move record that two threads share: the move being entered by the mouse, or the engine's
+// last move, whose squares the board drawing frames.
+struct SharedMove {
+    std::atomic<int32_t> fromRow{-1}, fromCol{-1}, toRow{-1}, toCol{-1};
+    std::atomic<int32_t> promotion{NoPromotion};
+    std::atomic<int32_t> value{0};
+
+    MoveInfo load() const;
+    void store(const MoveInfo& move);
+    void reset() { store(MoveInfo(-1, -1, -1, -1, NoPromotion, 0)); }
+};
+// The click buffer: reset when the engine starts thinking and when a human move is asked for.
+extern SharedMove currentMove;
 
 extern std::atomic<bool> gameRunning;
 extern std::atomic<GameSession*> currentSession;

@@ -1,15 +1,30 @@
-#include "../engine/move_choice.h"
+#include "../engine/window/move_choice.h"
 #include "../rules/game_end.h"
 #include "../rules/move_generator.h"
 #include "../rules/rule_checker.h"
 #include "game_control.h"
 
 GameUi gameUi = {};
+SharedMove currentMove;
 std::atomic<bool> gameRunning{false};
 std::atomic<GameSession*> currentSession{nullptr};
 std::atomic<int32_t> whiteIsEngine{0};
 std::atomic<int32_t> blackIsEngine{0};
 std::mutex sessionGuard;
+
+MoveInfo SharedMove::load() const {
+    return MoveInfo(fromRow.load(), fromCol.load(), toRow.load(), toCol.load(),
+                    static_cast<PieceCode>(promotion.load()), value.load());
+}
+
+void SharedMove::store(const MoveInfo& m) {
+    fromCol = m.fromCol;
+    fromRow = m.fromRow;
+    toCol = m.toCol;
+    toRow = m.toRow;
+    promotion = m.promotion;
+    value = m.value;
+}
 
 namespace {
 
@@ -84,6 +99,7 @@ int playGame(GameSession* session, int32_t whiteEngine, int32_t blackEngine) {
             (board.sideToMove == White && whiteEngine != 0) || (board.sideToMove == Black && blackEngine != 0);
         MoveInfo move;
         if (engineMoves) {
+            currentMove.reset();  // the last move's frames go while the engine thinks
             move = think(board, table, *session->table, whiteEngine != 0, blackEngine != 0);
             move = playableEngineMove(board, table, move);
             currentMove.store(move);

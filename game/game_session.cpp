@@ -1,4 +1,4 @@
-#include "../engine/opening_book.h"
+#include "../engine/window/opening_book.h"
 #include "game_control.h"
 
 GameSession::GameSession(int8_t tableBits) : board(nullptr), moveTable(nullptr), table(nullptr) {

@@ -5,11 +5,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "engine/engine.h"
-#include "engine/move_choice.h"
-#include "engine/opening_book.h"
-#include "engine/search_display.h"
+#include "engine/clock.h"
 #include "engine/strength.h"
+#include "engine/window/move_choice.h"
+#include "engine/window/opening_book.h"
+#include "engine/window/search.h"
 #include "rules/move_generator.h"
 
 namespace {
@@ -35,19 +35,23 @@ int8_t tableBits(int megabytes) {
     return bits;
 }
 
-// Each iteration of the window engine's thinking gets its info line as it ends.
-std::ostream* infoOut = nullptr;
-int64_t thinkStart = 0;
+// Each iteration of the window engine's thinking gets its info line as it ends, timed from when
+// the go came.
+struct ThinkingListener {
+    std::ostream* out;
+    int64_t startedAt;
+};
 
-void reportIteration(int depth, const MoveInfo& result) {
-    const int64_t ms = millisecondClock() - thinkStart;
-    const long long nps = nodeCount * 1000LL / (ms + 1);  // one ms more, as the panel counts, never 0
+void reportIteration(const SearchContext& context, int depth, const MoveInfo& result) {
+    const ThinkingListener& listener = *static_cast<const ThinkingListener*>(context.listener);
+    const int64_t ms = millisecondClock() - listener.startedAt;
+    const long long nps = context.nodeCount * 1000LL / (ms + 1);  // one ms more, as the panel counts, never 0
     std::ostringstream line;
-    line << "info depth " << depth << " score " << uciScore(result.value) << " nodes " << nodeCount << " nps " << nps
-         << " time " << ms;
+    line << "info depth " << depth << " score " << uciScore(result.value) << " nodes " << context.nodeCount << " nps "
+         << nps << " time " << ms;
     if (result.onBoard() && !(result.fromRow == result.toRow && result.fromCol == result.toCol))
         line << " pv " << uciMoveName(result);
-    sayLine(*infoOut, line.str());
+    sayLine(*listener.out, line.str());
 }
 
 // The deep search's iterations and, in long searches, the root move it is on.
@@ -240,13 +244,13 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
 
     if (!limited || settings.windowEngine) {
         // The window's engine: depths 3, 4 and 5, from the game's own table and book.
-        infoOut = &out;
-        worker = std::thread([this, board] {
-            thinkStart = millisecondClock();
-            iterationDone = reportIteration;
+        worker = std::thread([this, board, &out] {
+            ThinkingListener listener{&out, millisecondClock()};
+            SearchContext context;
+            context.iterationDone = reportIteration;
+            context.listener = &listener;
             const MoveTable& table = *session->moveTable;
-            const MoveInfo thought = think(board, table, *session->table, true, true);
-            iterationDone = nullptr;
+            const MoveInfo thought = think(context, board, table, *session->table, true, true);
             searchEnded_("bestmove " + uciMoveName(playableEngineMove(board, table, thought)));
         });
         return;

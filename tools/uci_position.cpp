@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "engine/deep_table.h"
-#include "engine/engine.h"
+#include "engine/window/search.h"
 #include "rules/fen.h"
 #include "rules/rule_checker.h"
 #include "uci.h"

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/move_choice.h"
-#include "engine/opening_book.h"
-#include "engine/random.h"
-#include "engine/search_display.h"
+#include "engine/window/move_choice.h"
+#include "engine/window/opening_book.h"
+#include "engine/window/random.h"
+#include "engine/window/search.h"
 #include "rules/fen.h"
 #include "game/game_control.h"
 #include "rules/move_generator.h"
@@ -140,8 +139,8 @@ std::string resultMoveName(const MoveInfo& m) {
     return moveName(m);
 }
 
-void printResult(const MoveInfo& m) {
-    std::printf("%s %d %d\n", resultMoveName(m).c_str(), static_cast<int>(m.value), static_cast<int>(nodeCount));
+void printResult(const MoveInfo& m, const SearchContext& context) {
+    std::printf("%s %d %d\n", resultMoveName(m).c_str(), static_cast<int>(m.value), static_cast<int>(context.nodeCount));
 }
 
 int evalCommand(const Args& a) {
@@ -168,12 +167,12 @@ int searchCommand(const Args& a, const MoveTable& table) {
     int depth;
     if (!readDepth(depthText, 8, depth)) return fail("bad depth '" + depthText + "' (0 to 8)");
     TranspositionTable* tt = freshTable();
-    rootDepth = depth;
-    nodeCount = 0;
+    SearchContext context;
+    context.rootDepth = depth;
     PositionNode root;
     root.board = &board;
     const MoveInfo first(0, 0, 0, 0, NoPromotion, 0);
-    printResult(Engine().search(&root, table, *tt, depth, -scoreLimit, scoreLimit, &first));
+    printResult(Engine().search(context, &root, table, *tt, depth, -scoreLimit, scoreLimit, &first), context);
     delete tt;
     return 0;
 }
@@ -184,7 +183,8 @@ int thinkCommand(const Args& a, const MoveTable& table) {
     if (a.words.empty()) return fail("missing argument");
     if (!readPosition(a.fen(0), board, error)) return fail(error);
     TranspositionTable* tt = freshTable();
-    printResult(think(board, table, *tt, true, true));
+    SearchContext context;
+    printResult(think(context, board, table, *tt, true, true), context);
     delete tt;
     return 0;
 }
@@ -202,7 +202,7 @@ void silentResult(int) {}
 void printMove() {
     const MoveInfo m = currentMove.load();
     std::printf("%d %s %d %d\n", ++gamePly, moveName(m).c_str(), static_cast<int>(m.value),
-                static_cast<int>(nodeCount));
+                static_cast<int>(gameSearch.nodeCount));
     std::fflush(stdout);
 }
 bool plyLimitReached() { return gamePly >= gamePlyLimit; }
@@ -277,13 +277,14 @@ int benchCommand(const Args& a, const MoveTable& table) {
             std::string error;
             if (!readFen(fens[i], board, error)) return fail(error);
             TranspositionTable* tt = freshTable();
+            SearchContext context;
             const auto start = std::chrono::steady_clock::now();
-            const std::string move = resultMoveName(think(board, table, *tt, true, true));
+            const std::string move = resultMoveName(think(context, board, table, *tt, true, true));
             ms[i].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             delete tt;
             if (round == 0) {
-                moves[i] = move, nodes[i] = nodeCount;
-            } else if (move != moves[i] || nodeCount != nodes[i]) {
+                moves[i] = move, nodes[i] = context.nodeCount;
+            } else if (move != moves[i] || context.nodeCount != nodes[i]) {
                 return fail("round " + std::to_string(round + 1) + " searched " + fens[i] + " otherwise than round 1");
             }
         }

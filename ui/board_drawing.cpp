@@ -2,7 +2,6 @@
 // move being entered or just made.
 #include <cstdio>
 
-#include "../engine/move_choice.h"
 #include "win_ui.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "../engine/search_display.h"
+#include "../engine/window/context.h"
 #include "../rules/board.h"
 #include "resources/resource_ids.h"
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "../engine/window/move_choice.h"
 #include "resources/resource_ids.h"
 #include "win_ui.h"
 
@@ -120,7 +121,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     gameUi.reportIllegalMove = reportIllegalMove;
     gameUi.announceResult = announceResult;
     gameUi.moveBeep = moveBeep;
-    showPanelText = showPanelTextInWindow;
+    gameSearch.showPanelText = showPanelTextInWindow;
 
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;

@@ -1,5 +1,4 @@
 // A human's move: two clicks on the board, the promotion piece, and the box that refuses a move.
-#include "../engine/move_choice.h"
 #include "win_ui.h"
 
 std::atomic<bool> acceptClicks{false};

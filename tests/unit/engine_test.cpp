@@ -5,15 +5,17 @@
 #include <set>
 #include <sstream>
 
-#include "engine/engine.h"
-#include "engine/move_choice.h"
-#include "engine/search_display.h"
+#include "engine/clock.h"
+#include "engine/window/move_choice.h"
+#include "engine/window/panel.h"
+#include "engine/window/search.h"
 #include "rules/rule_checker.h"
 #include "test_support.h"
 
 // Think leaves a side that is not the engine's alone.
 TEST(Engine, ThinkOnlyForTheEnginesSide) {
-    const MoveInfo m = think(fen(startFen), table(), *freshTable(), false, true);
+    SearchContext context;
+    const MoveInfo m = think(context, fen(startFen), table(), *freshTable(), false, true);
     EXPECT_EQ(spaced(moveName(m), int(m.promotion), m.value), "A1-A1 12 0");
 }
 
@@ -26,8 +28,9 @@ TEST(Engine, PanelTextsStatisticsAndMoveNames) {
               std::vector<std::string>({"150 p, 0.3 s  ", "    500.0 p/s", "0 p, 0.0 s  ", "      0.0 p/s",
                                         "   Val:    -12", "Td: 5     ", "12/20    ", "   E2-E4...     35"}));
     static std::string shown;  // the statistics of an engine move that searched 150 positions in 100 s
-    showPanelText = [](PanelText which, const char* text) { shown += std::to_string(which) + text + "|"; };
-    searchStartClock = millisecondClock() - 100000, nodeCount = 150, drawSearchStatistics(), showPanelText = nullptr;
+    SearchContext context;
+    context.showPanelText = [](PanelText which, const char* text) { shown += std::to_string(which) + text + "|"; };
+    context.searchStartClock = millisecondClock() - 100000, context.nodeCount = 150, drawSearchStatistics(context);
     EXPECT_TRUE(std::regex_match(shown, std::regex("2150 p, 100\\.\\d s  \\|3      1\\.5 p/s\\|"))) << shown;
     for (const char* from : {"E", "E22", ""}) EXPECT_THROW(MoveInfo(from, "E4"), EMoveInfo_BADINITIALIZATION) << from;
     EXPECT_THROW(MoveInfo("E2", "E45"), EMoveInfo_BADINITIALIZATION);

@@ -3,8 +3,8 @@
 // nodes with full-scan keys and a full-scan evaluation. Same moves, values, node counts, output
 // lines and table contents, on many positions from random games. The evaluation's own terms are
 // pinned by the recorded results (engine_test.cpp).
-#include "engine/engine.h"
-#include "engine/search_display.h"
+#include "engine/window/panel.h"
+#include "engine/window/search.h"
 #include "rules/game_end.h"
 #include "rules/rule_checker.h"
 #include "test_support.h"
@@ -13,8 +13,8 @@ static std::string shown;
 static void record(PanelText which, const char* text) { shown += " | " + std::to_string(which) + text; }
 
 // The search walked over the heap nodes of generateMoves, as the rules of the search describe it.
-static MoveInfo referenceSearch(PositionNode* n, TranspositionTable& tt, int depth, int alpha, int beta,
-                                const MoveInfo* firstMove) {
+static MoveInfo referenceSearch(SearchContext& context, PositionNode* n, TranspositionTable& tt, int depth, int alpha,
+                                int beta, const MoveInfo* firstMove) {
     const Board& b = *n->board;
     if (const TableEntry* e = tt.lookup(b, depth))
         if (e->move.onBoard() && checkMove(b, e->move, table(), true, false) == Legal) return e->move;
@@ -29,23 +29,23 @@ static MoveInfo referenceSearch(PositionNode* n, TranspositionTable& tt, int dep
     bool anyLegal = false;
     char text[64];
     for (PositionNode* c = list->firstChild; c && best.value < beta; c = c->nextSibling) {
-        ++nodeCount;
-        if (depth == rootDepth) formatProgress(text, ++moveNo, count), record(ProgressText, text);
+        ++context.nodeCount;
+        if (depth == context.rootDepth) formatProgress(text, ++moveNo, count), record(ProgressText, text);
         if (c->board->findKing(true) == -1) return freeList(list), n->legal = 0, best;
         alpha = std::max(alpha, best.value);
         MoveInfo m = c->board->lastMove;
-        m.value = -referenceSearch(c, tt, depth - 1, -beta, -alpha, nullptr).value;
+        m.value = -referenceSearch(context, c, tt, depth - 1, -beta, -alpha, nullptr).value;
         if (!c->legal) continue;
         if (!anyLegal) firstLegal = m;
         anyLegal = true;
         if (m.value <= best.value) continue;
         best = m;
-        if (depth == rootDepth) formatBestMove(text, m, m.value), record(BestMoveText, text);
+        if (depth == context.rootDepth) formatBestMove(text, m, m.value), record(BestMoveText, text);
     }
     freeList(list);
-    MoveInfo answer = depth == rootDepth && anyLegal && best.value <= -scoreLimit ? firstLegal : best;
+    MoveInfo answer = depth == context.rootDepth && anyLegal && best.value <= -scoreLimit ? firstLegal : best;
     if (!anyLegal) {
-        const int ply = rootDepth - depth;
+        const int ply = context.rootDepth - depth;
         best = answer = last;
         best.value = answer.value = isInCheck(b) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply;
     }
@@ -60,23 +60,23 @@ TEST(FastPaths, SearchMatchesTheHeapNodeSearch) {
         // Small tables with the same keys and the book: many shared slots.
         std::unique_ptr<TranspositionTable> tables[2] = {freshTable(10), freshTable(10)};  // fast, slow
         MoveInfo results[2];
-        showPanelText = record;  // the reference records its lines itself
+        SearchContext context;
+        context.showPanelText = record;  // the reference records its lines itself
         // Two iterations, the second with the first's move in front, as the move choice runs them.
         for (int depth = 1 + i % 3, last = depth + 1; depth <= last; ++depth) {
             std::string seen[2];
             for (int slow = 0; slow < 2; ++slow) {
                 PositionNode root;
                 root.board = &b;
-                rootDepth = depth, nodeCount = 0, shown.clear();
+                context.rootDepth = depth, context.nodeCount = 0, shown.clear();
                 const MoveInfo first = results[slow];
                 const MoveInfo& m = results[slow] =
-                    slow ? referenceSearch(&root, *tables[1], depth, -scoreLimit, scoreLimit, &first)
-                         : Engine().search(&root, table(), *tables[0], depth, -scoreLimit, scoreLimit, &first);
-                seen[slow] = spaced(moveName(m), int(m.promotion), m.value, nodeCount, int(root.legal), shown);
+                    slow ? referenceSearch(context, &root, *tables[1], depth, -scoreLimit, scoreLimit, &first)
+                         : Engine().search(context, &root, table(), *tables[0], depth, -scoreLimit, scoreLimit, &first);
+                seen[slow] = spaced(moveName(m), int(m.promotion), m.value, context.nodeCount, int(root.legal), shown);
             }
             ASSERT_EQ(seen[0], seen[1]) << "position " << i;
         }
-        showPanelText = nullptr;
         const auto entry = [&](int slow, int e) {
             const TableEntry& x = tables[slow]->entries[e];
             return spaced(int(x.valid), x.side, int(x.depth), x.key, moveName(x.move), int(x.move.promotion),

@@ -3,7 +3,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "engine/move_choice.h"
 #include "game/game_control.h"
 #include "test_support.h"
 

@@ -13,10 +13,10 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/move_generation.h"
+#include "engine/window/candidates.h"
 #include "rules/move_table.h"
-#include "engine/opening_book.h"
-#include "engine/random.h"
+#include "engine/window/opening_book.h"
+#include "engine/window/random.h"
 #include "rules/fen.h"
 
 const char startFen[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

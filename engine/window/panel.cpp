@@ -1,12 +1,8 @@
-#include "search_display.h"
+#include "panel.h"
 
-#include <chrono>
 #include <cstdio>
 
-#include "engine.h"
-#include "move_choice.h"
-
-void (*showPanelText)(PanelText which, const char* text) = nullptr;
+#include "../clock.h"
 
 void formatProgress(char* buffer, int moveNo, int count) { std::sprintf(buffer, "%d/%d    ", moveNo, count); }
 
@@ -28,17 +24,12 @@ void formatSpeed(char* buffer, int nodes, int64_t msSinceStart) {
     std::sprintf(buffer, "   %6.1f p/s", nodes * 1000.0 / static_cast<double>(msSinceStart + 1));
 }
 
-int64_t millisecondClock() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void drawSearchStatistics() {
+void drawSearchStatistics(const SearchContext& context) {
     const int64_t now = millisecondClock();
-    if (!showPanelText) return;
+    if (!context.showPanelText) return;
     char text[64];
-    formatNodes(text, nodeCount, now - searchStartClock);
-    showPanelText(NodesText, text);
-    formatSpeed(text, nodeCount, now - searchStartClock);
-    showPanelText(SpeedText, text);
+    formatNodes(text, context.nodeCount, now - context.searchStartClock);
+    context.showPanelText(NodesText, text);
+    formatSpeed(text, context.nodeCount, now - context.searchStartClock);
+    context.showPanelText(SpeedText, text);
 }

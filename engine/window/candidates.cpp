@@ -1,8 +1,8 @@
-#include "move_generation.h"
+#include "candidates.h"
 
 #include <vector>
 
-#include "../rules/move_generator.h"
+#include "../../rules/move_generator.h"
 
 MoveList* generateMoves(const Board& position, bool kingSafety) {
     MoveList* head = new MoveList;

@@ -15,29 +15,26 @@
 #include <algorithm>
 #include <vector>
 
-#include "../rules/game_end.h"
-#include "../rules/rule_checker.h"
-#include "engine.h"
+#include "../../rules/game_end.h"
+#include "../../rules/rule_checker.h"
+#include "search.h"
 #include "frame.h"
-#include "search_display.h"
-
-int32_t rootDepth = 0;
-int32_t nodeCount = 0;
+#include "panel.h"
 
 namespace {
 
-void showProgress(int moveNo, int count) {
-    if (!showPanelText) return;
+void showProgress(const SearchContext& context, int moveNo, int count) {
+    if (!context.showPanelText) return;
     char text[64];
     formatProgress(text, moveNo, count);
-    showPanelText(ProgressText, text);
+    context.showPanelText(ProgressText, text);
 }
 
-void showBestMove(const MoveInfo& move, int value) {
-    if (!showPanelText) return;
+void showBestMove(const SearchContext& context, const MoveInfo& move, int value) {
+    if (!context.showPanelText) return;
     char text[64];
     formatBestMove(text, move, value);
-    showPanelText(BestMoveText, text);
+    context.showPanelText(BestMoveText, text);
 }
 
 MoveInfo withValue(const MoveInfo& m, int value) {
@@ -45,6 +42,7 @@ MoveInfo withValue(const MoveInfo& m, int value) {
 }
 
 struct Search {
+    SearchContext& context;
     const Engine& engine;
     const MoveTable& table;
     TranspositionTable& tt;
@@ -132,7 +130,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
     if (depth == 0) return withValue(b.lastMove, f.value(engine));
 
-    const bool isRoot = depth == rootDepth;
+    const bool isRoot = depth == context.rootDepth;
     // The opponent's king: a candidate that removes the last one shows this position illegal.
     const PieceCode theirKing = pieceCode(King, opponent(b.sideToMove));
     const int theirKings = f.terms.kings[pieceColour(theirKing)];
@@ -162,9 +160,9 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     MoveInfo firstLegal;
     Frame child;
     for (GeneratedMove m; best.value < beta && take(m);) {
-        ++nodeCount;
+        ++context.nodeCount;
         ++moveNo;
-        if (isRoot) showProgress(moveNo, count);
+        if (isRoot) showProgress(context, moveNo, count);
         if (theirKings - (b.squares[m.to] == theirKing) <= 0) {
             legal = false;
             return best;
@@ -184,7 +182,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
             anyLegal = true;
             if (v > best.value) {
                 best = withValue(m.info(), v);
-                if (isRoot) showBestMove(best, v);
+                if (isRoot) showBestMove(context, best, v);
             }
         }
     }
@@ -193,16 +191,16 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     // play the first of them rather than the empty record.
     MoveInfo answer = best;
     if (isRoot && anyLegal && best.value <= -scoreLimit) answer = firstLegal;
-    if (!anyLegal) answer = best = noMoveValue(b, rootDepth - depth);
+    if (!anyLegal) answer = best = noMoveValue(b, context.rootDepth - depth);
     tt.store(f.index, f.key, b.sideToMove, depth, best);
     return answer;
 }
 
 }  // namespace
 
-MoveInfo Engine::search(PositionNode* node, const MoveTable& table, TranspositionTable& tt, int depth, int alpha,
-                        int beta, const MoveInfo* firstMove) const {
-    Search s{*this, table, tt};
+MoveInfo Engine::search(SearchContext& context, PositionNode* node, const MoveTable& table, TranspositionTable& tt,
+                        int depth, int alpha, int beta, const MoveInfo* firstMove) const {
+    Search s{context, *this, table, tt};
     const Frame root(*node->board, tt);
     bool legal = true;
     const MoveInfo result = s.node(root, depth, alpha, beta, firstMove, legal);

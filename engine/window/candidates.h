@@ -1,7 +1,7 @@
 // Candidate successor positions, as a chain of nodes that is also the search tree.
 #pragma once
 
-#include "../rules/board.h"
+#include "../../rules/board.h"
 
 struct PositionNode {
     Board* board = nullptr;

@@ -1,6 +1,6 @@
 #include "opening_book.h"
 
-#include "../rules/board.h"
+#include "../../rules/board.h"
 
 namespace {
 

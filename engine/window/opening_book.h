@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "../rules/move_info.h"
+#include "../../rules/move_info.h"
 #include "transposition_table.h"
 
 struct BookLine {

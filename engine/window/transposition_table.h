@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "../rules/board.h"
+#include "../../rules/board.h"
 
 struct TableEntry {
     MoveInfo move;       // the move to play; its value is the position's score

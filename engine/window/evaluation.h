@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../rules/board.h"
+#include "../../rules/board.h"
 
 // What a piece on a square adds to the base sum, from White's view; the same with the distance
 // term of a rook, knight, bishop or queen, by the enemy king's square (64: missing); the distance

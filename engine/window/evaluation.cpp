@@ -1,6 +1,6 @@
 #include "evaluation.h"
 
-#include "engine.h"
+#include "search.h"
 
 namespace {
 

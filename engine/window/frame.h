@@ -3,8 +3,8 @@
 // keys and the evaluation's running sums.
 #pragma once
 
-#include "../rules/move_generator.h"
-#include "engine.h"
+#include "../../rules/move_generator.h"
+#include "search.h"
 #include "evaluation.h"
 #include "transposition_table.h"
 
