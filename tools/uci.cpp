@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "engine/clock.h"
-#include "engine/strength.h"
+#include "engine/deep/levels.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/search.h"
@@ -55,7 +55,7 @@ void reportIteration(const SearchContext& context, int depth, const MoveInfo& re
 }
 
 // The deep search's iterations and, in long searches, the root move it is on.
-void reportDeep(void* context, const SearchReport& r) {
+void reportDeep(void* context, const deep::Report& r) {
     std::ostringstream line;
     line << "info depth " << r.depth;
     if (r.currentMoveNumber > 0) {
@@ -72,7 +72,7 @@ void reportDeep(void* context, const SearchReport& r) {
 // Reads "go"'s parameters into limits; a number that is not one is told in errors and its limit
 // left out. `limited`: some limit bounds this search (a clock for the side not to move alone does
 // not).
-void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits& limits, bool& limited,
+void readLimits(const std::vector<std::string>& w, int sideToMove, deep::Limits& limits, bool& limited,
                 bool& infinite, bool& ponder, std::vector<std::string>& errors) {
     infinite = ponder = false;
     for (size_t i = 0; i < w.size(); ++i) {
@@ -92,9 +92,9 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, SearchLimits&
             continue;
         }
         const int64_t n = std::max<long long>(v, 0);
-        const int capped = static_cast<int>(std::min<int64_t>(n, maxPly - 1));
+        const int capped = static_cast<int>(std::min<int64_t>(n, deep::maxPly - 1));
         if (word == "depth") limits.depth = std::max(capped, 1);
-        if (word == "mate") limits.depth = std::max(std::min(2 * capped, maxPly - 1), 1);
+        if (word == "mate") limits.depth = std::max(std::min(2 * capped, deep::maxPly - 1), 1);
         if (word == "nodes") limits.nodes = std::max<int64_t>(n, 1);
         if (word == "movetime") limits.moveTime = std::max<int64_t>(n, 1);
         if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = n;  // below 0: none left
@@ -136,7 +136,7 @@ void UciEngine::newGame() {
     if (deepTable)
         deepTable->clear();
     else
-        deepTable = new DeepTable(settings.hashMegabytes);
+        deepTable = new deep::Table(settings.hashMegabytes);
 }
 
 bool UciEngine::handle(const std::string& line, std::ostream& out) {
@@ -160,8 +160,8 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
         sayLine(out, "option name Ponder type check default false");
         sayLine(out, "option name Move Overhead type spin default 50 min 0 max 5000");
         sayLine(out, "option name UCI_LimitStrength type check default false");
-        sayLine(out, "option name UCI_Elo type spin default " + std::to_string(maxElo) + " min " +
-                         std::to_string(minElo) + " max " + std::to_string(maxElo));
+        sayLine(out, "option name UCI_Elo type spin default " + std::to_string(deep::maxElo) + " min " +
+                         std::to_string(deep::minElo) + " max " + std::to_string(deep::maxElo));
         sayLine(out, "option name Window Engine type check default false");
         sayLine(out, "uciok");
     } else if (command == "isready") {
@@ -207,7 +207,7 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
         number(1, maxHashMegabytes, settings.hashMegabytes);
         if (settings.hashMegabytes != before) {  // made again now, so that no search waits for it
             delete deepTable;
-            deepTable = new DeepTable(settings.hashMegabytes);
+            deepTable = new deep::Table(settings.hashMegabytes);
         }
     } else if (name == "Clear Hash") {
         if (deepTable) deepTable->clear();
@@ -217,7 +217,7 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
     } else if (name == "UCI_LimitStrength") {
         check(settings.limitStrength);
     } else if (name == "UCI_Elo") {
-        number(minElo, maxElo, settings.elo);
+        number(deep::minElo, deep::maxElo, settings.elo);
     } else if (name == "Window Engine") {
         check(settings.windowEngine);
     } else if (name != "Ponder") {  // Ponder only tells that the GUI may send go ponder
@@ -227,7 +227,7 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
 
 void UciEngine::go(const std::string& args, std::ostream& out) {
     const Board board = *session->board;
-    SearchLimits limits;
+    deep::Limits limits;
     bool limited, infinite, ponder;
     std::vector<std::string> errors;
     readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, errors);
@@ -257,15 +257,14 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     }
     int noise = 0;
     if (settings.limitStrength) {
-        const PlayingStrength level = playingStrength(settings.elo > 0 ? settings.elo : maxElo);
-        if (level.depth > 0 && (limits.depth == 0 || level.depth < limits.depth)) limits.depth = level.depth;
+        const deep::Level level = deep::levelFor(settings.elo > 0 ? settings.elo : deep::maxElo);
         if (level.nodes > 0 && (limits.nodes == 0 || level.nodes < limits.nodes)) limits.nodes = level.nodes;
         noise = level.noise;
     }
     const std::vector<uint64_t> keys = history;
     const int clock = halfMoves;
     worker = std::thread([this, board, limits, keys, clock, noise, &out] {
-        DeepSearch search(*deepTable, stopFlag, ponderFlag);
+        deep::Search search(*deepTable, stopFlag, ponderFlag);
         search.limits = limits;
         search.history = keys;
         search.rootHalfMoves = clock;

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/deep_search.h"
+#include "engine/deep/search.h"
 #include "game/game_control.h"
 
 // The engine's options, as `setoption` sets them.
@@ -52,7 +52,7 @@ struct UciEngine {
 
 private:
     GameSession* session = nullptr;
-    DeepTable* deepTable = nullptr;
+    deep::Table* deepTable = nullptr;
     UciOptions settings;
     std::vector<uint64_t> history;  // keys of the game's positions before the current one
     int halfMoves = 0;              // the standard half-move clock of the current position

@@ -2,7 +2,7 @@
 // deep search's draws by repetition and by the fifty-move rule.
 #include <cctype>
 
-#include "engine/deep_table.h"
+#include "engine/deep/keys.h"
 #include "engine/window/search.h"
 #include "rules/fen.h"
 #include "rules/rule_checker.h"
@@ -82,7 +82,7 @@ void UciEngine::setPosition(const std::string& args, std::ostream& out) {
             inform(error + "; the moves from this one on are ignored");
             break;
         }
-        keys.push_back(positionKey(b));
+        keys.push_back(deep::positionKey(b));
         MoveEffect effect;
         describeMove(b, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
         clock = effect.halfMoveClockAfter(clock);
@@ -124,6 +124,7 @@ std::string uciScore(int value) {
 }
 
 std::string uciDeepScore(int score) {
+    using deep::mateScore, deep::maxPly;
     if (score > mateScore - maxPly) return "mate " + std::to_string((mateScore - score + 1) / 2);
     if (score < maxPly - mateScore) return "mate -" + std::to_string((mateScore + score) / 2);
     return "cp " + std::to_string(score);

@@ -1,12 +1,14 @@
 // The deep search's evaluation term by term, and its time for a move, from the clock or a time per
 // move. Its draws, limits and answers are checked through the UCI engine (uci_test.cpp).
-#include "engine/deep_evaluation.h"
-#include "engine/deep_search.h"
-#include "engine/exchange.h"
-#include "engine/strength.h"
+#include "engine/deep/evaluation.h"
+#include "engine/deep/exchange.h"
+#include "engine/deep/levels.h"
+#include "engine/deep/search.h"
 #include "rules/rule_checker.h"
 #include "test_support.h"
 #include "uci.h"
+
+using namespace deep;
 
 // Material and placement, then the structure terms, for the side to move; each row beside the one
 // it differs from by one term.
@@ -46,7 +48,7 @@ TEST(DeepSearch, TimeForAMove) {
         {0, -1, 0, 0, 0, 0},            // neither: no time limit
     };
     for (const Case& c : cases) {
-        SearchLimits limits;
+        Limits limits;
         limits.moveTime = c.moveTime, limits.time[Black] = c.clock, limits.increment[Black] = c.increment;
         limits.movesToGo = c.movesToGo, limits.moveOverhead = 50;
         const TimeBudget b = timeBudget(limits, Black);
@@ -66,12 +68,27 @@ TEST(DeepSearch, RecordedSearches) {
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 218"},  // mate in one
     };
     for (const auto& [position, expected] : cases) {
-        DeepTable table(1);
+        Table table(1);
         const std::atomic<bool> stop{false}, pondering{false};
-        DeepSearch search(table, stop, pondering);
+        Search search(table, stop, pondering);
         search.limits.depth = 7;
         const MoveInfo best = search.run(fen(position));
         EXPECT_EQ(spaced(uciMoveName(best), best.value, search.nodesSearched()), expected) << position;
+    }
+}
+
+// The table keeps a mate's distance from the position itself, so that it holds wherever the
+// position comes up again: stored some plies below one root, read at another ply, it counts from
+// there. Other scores stay as they are.
+TEST(DeepSearch, TableKeepsMatesFromThePosition) {
+    const std::vector<std::tuple<int, int, int, int>> cases = {  // score, its ply; ply read, score read
+        {mateScore - 7, 3, 5, mateScore - 9}, {7 - mateScore, 3, 1, 5 - mateScore},   // mate in 4 plies
+        {mateScore - 1, 1, 0, mateScore}, {150, 3, 9, 150}, {-2500, 0, 9, -2500},
+    };
+    Table table(1);
+    for (const auto& [score, ply, readAt, read] : cases) {
+        table.store(0x1234567812345678ull, 5, score, ply, ExactBound, Move());
+        EXPECT_EQ(table.probe(0x1234567812345678ull)->scoreAt(readAt), read) << score;
     }
 }
 
@@ -80,9 +97,9 @@ TEST(DeepSearch, RecordedSearches) {
 TEST(DeepSearch, NodeLimitsNeverPassed) {
     for (const char* position : {startFen, kiwipete, endgame, promotions})
         for (int64_t limit : {1, 2, 37, 500, 4096, 33333}) {
-            DeepTable table(1);
+            Table table(1);
             const std::atomic<bool> stop{false}, pondering{false};
-            DeepSearch search(table, stop, pondering);
+            Search search(table, stop, pondering);
             search.limits.nodes = limit;
             const Board b = fen(position);
             const MoveInfo best = search.run(b);
@@ -120,9 +137,9 @@ TEST(DeepSearch, ExchangeEvaluation) {
 // positions per move or more, and no larger error.
 TEST(DeepSearch, LevelsGetStrongerUpward) {
     for (int elo = minElo + 1; elo <= maxElo; ++elo) {
-        const PlayingStrength below = playingStrength(elo - 1), level = playingStrength(elo);
+        const Level below = levelFor(elo - 1), level = levelFor(elo);
         const bool moreNodes = level.nodes == 0 || (below.nodes > 0 && level.nodes >= below.nodes);
         EXPECT_TRUE(moreNodes && level.noise <= below.noise && level.noise >= 0) << elo;
     }
-    EXPECT_EQ(spaced(playingStrength(minElo).noise > 0, playingStrength(maxElo).nodes, playingStrength(maxElo).noise), "1 0 0");
+    EXPECT_EQ(spaced(levelFor(minElo).noise > 0, levelFor(maxElo).nodes, levelFor(maxElo).noise), "1 0 0");
 }

@@ -3,19 +3,27 @@
 // half-move clock.
 #pragma once
 
-#include "../rules/move_generator.h"
-#include "../rules/rule_checker.h"
-#include "deep_table.h"
-#include "deep_evaluation.h"
+#include <cassert>
 
-struct DeepPosition {
+#include "../../rules/move_generator.h"
+#include "evaluation.h"
+#include "keys.h"
+
+namespace deep {
+
+struct Position {
     Board board;
     Occupancy occupied;
     Placement placement;
     uint64_t key;
     int halfMoves;  // since the last capture or pawn move
 
-    void play(const DeepPosition& parent, const GeneratedMove& m) {
+    Position() = default;
+    // A root: everything worked out from the board.
+    Position(const Board& root, int halfMoveClock)
+        : board(root), occupied(root), placement(root), key(positionKey(root)), halfMoves(halfMoveClock) {}
+
+    void play(const Position& parent, const GeneratedMove& m) {
         MoveEffect e;
         describeMove(parent.board, m.from, m.to, m.promotion, e);
         makeCandidate(parent.board, parent.occupied, m.info(), e, board, occupied);
@@ -28,15 +36,24 @@ struct DeepPosition {
         key ^= positionKeys.castling[castlingIndex(parent.board)] ^ positionKeys.castling[castlingIndex(board)];
         key ^= positionKeys.enPassant[enPassantFile(parent.board)] ^ positionKeys.enPassant[enPassantFile(board)];
         halfMoves = e.halfMoveClockAfter(parent.halfMoves);
+        assert(consistent());
     }
     // The same position with the other side to move (a "null move"), no en passant possible.
-    void pass(const DeepPosition& parent) {
+    void pass(const Position& parent) {
         *this = parent;
         board.switchSide();
         board.lastMove = MoveInfo(-10, -1, -1, -1, NoPromotion, 0);
         key ^= positionKeys.blackToMove ^ positionKeys.enPassant[enPassantFile(parent.board)];
         ++halfMoves;
+        assert(consistent());
     }
+    // What is kept up to date equals what the board gives when worked out afresh.
+    bool consistent() const {
+        const Occupancy fresh(board);
+        return key == positionKey(board) && placement == Placement(board) && fresh.bySide[0] == occupied.bySide[0] &&
+               fresh.bySide[1] == occupied.bySide[1];
+    }
+
     int side() const { return board.sideToMove; }
     bool inCheck() const {
         const int king = placement.kingSquare[side()];
@@ -62,3 +79,4 @@ struct DeepPosition {
     }
 };
 
+}  // namespace deep

@@ -1,10 +1,11 @@
-#include "deep_evaluation.h"
+#include "evaluation.h"
 
 #include <algorithm>
 
+namespace deep {
+
 namespace {
 
-const int pieceValue[6] = {100, 500, 320, 330, 900, 0};  // pawn, rook, knight, bishop, queen, king
 const int phaseWeight[6] = {0, 2, 1, 1, 4, 0};
 
 // The value of a square for a piece of each kind, from White's side: the first row is the eighth
@@ -185,3 +186,5 @@ int32_t structureTerms(const Board& b, const Occupancy& o, const Placement& plac
     const int32_t sum = score[White] - score[Black];
     return b.sideToMove == White ? sum : -sum;
 }
+
+}  // namespace deep

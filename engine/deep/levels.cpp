@@ -1,6 +1,8 @@
-#include "strength.h"
+#include "levels.h"
 
 #include <cmath>
+
+namespace deep {
 
 namespace {
 
@@ -19,8 +21,8 @@ const Anchor anchors[] = {
 
 }  // namespace
 
-PlayingStrength playingStrength(int elo) {
-    PlayingStrength level;
+Level levelFor(int elo) {
+    Level level;
     if (elo >= maxElo) return level;
     const int count = sizeof anchors / sizeof *anchors;
     int i = 0;
@@ -31,3 +33,5 @@ PlayingStrength playingStrength(int elo) {
     level.noise = static_cast<int>(std::lround(low.noise + t * (high.noise - low.noise)));
     return level;
 }
+
+}  // namespace deep

@@ -4,7 +4,12 @@
 // rooks on open files and the king's pawn shelter. Scores in hundredths of a pawn.
 #pragma once
 
-#include "../rules/move_generator.h"
+#include "../../rules/move_generator.h"
+
+namespace deep {
+
+// What a piece of each kind is worth: pawn, rook, knight, bishop, queen, king.
+const int pieceValue[6] = {100, 500, 320, 330, 900, 0};
 
 // Material and placement as running sums, from White's point of view, kept up to date move by
 // move, with the game's phase: 24 with all the pieces on the board, 0 with kings and pawns only.
@@ -18,6 +23,10 @@ struct Placement {
     void add(PieceCode piece, int square) { change(piece, square, 1); }
     void remove(PieceCode piece, int square) { change(piece, square, -1); }
     void apply(const MoveEffect& effect) { effect.applyTo(*this); }
+    bool operator==(const Placement& o) const {
+        return middlegame == o.middlegame && endgame == o.endgame && phase == o.phase &&
+               kingSquare[0] == o.kingSquare[0] && kingSquare[1] == o.kingSquare[1];
+    }
     // The two sums weighed by the phase, for the side to move.
     int32_t score(int sideToMove) const {
         const int32_t weight = phase > 24 ? 24 : phase;
@@ -32,3 +41,5 @@ private:
 // The rest of the evaluation, for the side to move: pawn structure, mobility, bishops, rooks and
 // the king's shelter.
 int32_t structureTerms(const Board& board, const Occupancy& occupied, const Placement& placement);
+
+}  // namespace deep

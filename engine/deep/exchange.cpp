@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace deep {
+
 namespace {
 
 // The square of the least valuable piece of the colour that could capture onto `to` through the
@@ -21,8 +23,8 @@ int cheapestAttacker(const Board& b, const SquareSet& occupied, int to, int colo
         const int from = g.firstBlocker(to, d, occupied);
         if (from < 0) continue;
         const PieceCode p = b.squares[from];
-        if (pieceColour(p) == colour && slides(pieceKind(p), d) && exchangeValue[pieceKind(p)] < bestValue)
-            best = from, bestValue = exchangeValue[pieceKind(p)];
+        if (pieceColour(p) == colour && slides(pieceKind(p), d) && exchangeValue(pieceKind(p)) < bestValue)
+            best = from, bestValue = exchangeValue(pieceKind(p));
     }
     if (best >= 0) return best;
     for (SquareSet s = g.kingSteps[to] & occupied; !s.empty();) {
@@ -38,8 +40,8 @@ int exchangeGain(const Board& b, const Occupancy& o, int from, int to) {
     int gain[40];
     SquareSet occupied = o.all();
     const PieceCode victim = b.squares[to];
-    gain[0] = victim == EmptySquare ? exchangeValue[Pawn] : exchangeValue[pieceKind(victim)];  // en passant
-    int onSquare = exchangeValue[pieceKind(b.squares[from])];
+    gain[0] = victim == EmptySquare ? exchangeValue(Pawn) : exchangeValue(pieceKind(victim));  // en passant
+    int onSquare = exchangeValue(pieceKind(b.squares[from]));
     int colour = opponent(pieceColour(b.squares[from]));
     occupied.remove(from);
     int depth = 0;
@@ -49,7 +51,7 @@ int exchangeGain(const Board& b, const Occupancy& o, int from, int to) {
         ++depth;
         gain[depth] = onSquare - gain[depth - 1];
         if (std::max(-gain[depth - 1], gain[depth]) < 0) break;  // neither side gains by going on
-        onSquare = exchangeValue[pieceKind(b.squares[attacker])];
+        onSquare = exchangeValue(pieceKind(b.squares[attacker]));
         occupied.remove(attacker);
         colour = opponent(colour);
     }
@@ -59,3 +61,5 @@ int exchangeGain(const Board& b, const Occupancy& o, int from, int to) {
     }
     return gain[0];
 }
+
+}  // namespace deep

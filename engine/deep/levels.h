@@ -6,15 +6,18 @@
 
 #include <cstdint>
 
+namespace deep {
+
 const int minElo = 1000;
 const int maxElo = 1950;  // full strength
 
-struct PlayingStrength {
-    int depth = 0;       // the deepest iteration; 0: no limit
-    int64_t nodes = 0;   // per move; 0: no limit
-    int noise = 0;       // the largest error added to a root move's score, in centipawns
+struct Level {
+    int64_t nodes = 0;  // per move; 0: no limit
+    int noise = 0;      // the largest error added to a root move's score, in centipawns
 };
 
 // The level for an Elo rating from minElo to maxElo, between the measured ones; maxElo and above
 // is full strength.
-PlayingStrength playingStrength(int elo);
+Level levelFor(int elo);
+
+}  // namespace deep

@@ -1,0 +1,16 @@
+// Static exchange evaluation: what a capture wins, in hundredths of a pawn, when both sides then
+// take back on its square, each with its least valuable piece, as long as taking pays.
+#pragma once
+
+#include "../../rules/move_generator.h"
+#include "evaluation.h"
+
+namespace deep {
+
+// What a piece counts for in an exchange and in the order of captures: the evaluation's value in
+// whole pawns, so that a knight and a bishop are worth the same, and the king above everything.
+inline int exchangeValue(int kind) { return kind == King ? 20000 : pieceValue[kind] / 100 * 100; }
+
+int exchangeGain(const Board& board, const Occupancy& occupied, int from, int to);
+
+}  // namespace deep
