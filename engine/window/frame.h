@@ -3,6 +3,8 @@
 // keys and the evaluation's running sums.
 #pragma once
 
+#include <cassert>
+
 #include "../../rules/move_generator.h"
 #include "search.h"
 #include "evaluation.h"
@@ -48,6 +50,16 @@ struct Frame {
         int32_t childIndex, childKey;
         parent.keysAfter(effect, tt, childIndex, childKey);
         play(parent, move.info(), effect, childIndex, childKey);
+        assert(consistent(tt));
+    }
+
+    // What is kept up to date equals what the board gives when worked out afresh: the squares
+    // occupied, the table keys and, where the running sums hold it, the score.
+    bool consistent(const TranspositionTable& tt) const {
+        const Occupancy fresh(board);
+        return fresh.bySide[0] == occupied.bySide[0] && fresh.bySide[1] == occupied.bySide[1] &&
+               index == tt.indexOf(board) && key == tt.checkKeyOf(board) &&
+               (!terms.known() || terms.score(board.sideToMove) == Engine().evaluate(board));
     }
 
     // The static value for the side to move: from the running sums when they hold it.

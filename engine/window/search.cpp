@@ -13,6 +13,7 @@
 //   (LeafValues);
 // - the table's probe marks settle almost every probe without reading the large table.
 #include <algorithm>
+#include <cassert>
 #include <vector>
 
 #include "../../rules/game_end.h"
@@ -111,6 +112,7 @@ struct LeafValues {
             return scorer.scoreAfter(from, to, piece, captured, effect.arriving);
         Frame child;
         child.play(f, m.info(), effect, index, key);
+        assert(child.consistent(tt));
         if (search.usable(entry, child.board)) return entry->move.value;
         return child.value(search.engine);
     }
