@@ -6,7 +6,8 @@
 #   3. ThreadSanitizer build: the threaded tests (game thread, UCI engine)
 #   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
 #   5. the Windows program under Wine: end-to-end tests
-#   6. the Windows build: optimised, SSE2, no assertions, and the native tool's bench results
+#   6. the Windows build: optimised, SSE2, no assertions; the bench's two signatures (the window
+#      engine's and the deep search's), the same from the native tool and the .exe
 #   7. the release package: built twice, from two copies of the sources, to the same bytes
 # Exits non-zero on the first failure.
 set -euo pipefail
@@ -65,6 +66,9 @@ for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
 done
 untimed() { tr -d '\r' | sed -E 's/ +[0-9]+ ms / /; s/ time .*//'; }
 native=$(build/release/vimochess-tool bench | untimed)
+for signature in "total nodes 8203504" "deep search depth 7 nodes 1180390"; do
+  grep -qx "$signature" <<<"$native" || { echo "the bench's signature is not '$signature':"; echo "$native"; exit 1; }
+done
 diff <(echo "$native") <(wine "$win/vimochess-tool.exe" bench | untimed)
 
 step "the release package, built twice from two copies of the sources: the same bytes"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/deep/search.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/random.h"
@@ -255,37 +256,57 @@ const char* const benchMiddlegames[] = {
     "3br1k1/p1pn3p/1p3n2/5pNq/2P1p3/1PN3PP/P2Q1PB1/4R1K1 w - - 0 23",
 };
 
-// Runs the suite `rounds` times (think from a fresh table on each position) and prints, per
-// position, the move, the positions searched and the median of its rounds' milliseconds, then the
-// middlegames' and the whole suite's totals, each timed as the median of its rounds: a single
-// run of the suite is too short for a steady figure on a busy machine. Every round must search
-// exactly what the first did.
-int benchCommand(const Args& a, const MoveTable& table) {
-    int rounds = 7;
-    if (a.words.size() > 1 || (a.words.size() == 1 && (!readDepth(a.words[0], 99, rounds) || rounds < 1)))
-        return fail("bench takes at most one argument: the number of rounds (1 to 99)");
+// The depth of the deep search's run of the bench suite.
+const int benchDeepDepth = 7;
+
+// One engine's search of one position: its move and the positions it searched.
+struct BenchResult {
+    std::string move;
+    long long nodes;
+};
+
+// The window engine's move choice from a fresh table, as the tool's think.
+BenchResult benchWindow(const Board& board, const MoveTable& table) {
+    TranspositionTable* tt = freshTable();
+    SearchContext context;
+    const std::string move = resultMoveName(think(context, board, table, *tt, true, true));
+    delete tt;
+    return BenchResult{move, context.nodeCount};
+}
+
+// The deep search to benchDeepDepth from a new game's table, as the UCI engine's go depth.
+BenchResult benchDeep(const Board& board, const MoveTable&) {
+    deep::Table table(9);
+    const std::atomic<bool> stop{false}, pondering{false};
+    deep::Search search(table, stop, pondering);
+    search.limits.depth = benchDeepDepth;
+    search.rootHalfMoves = board.quietMoveCount;
+    return BenchResult{resultMoveName(search.run(board)), search.nodesSearched()};
+}
+
+// Runs the suite `rounds` times with one engine and prints, per position, the move, the
+// positions searched and the median of its rounds' milliseconds, then totals timed as the median
+// of their rounds: a single run of the suite is too short for a steady figure on a busy machine.
+// Every round must search exactly what the first did. False, with the reason in error, otherwise.
+bool benchRun(BenchResult (*searchOne)(const Board&, const MoveTable&), const MoveTable& table, int rounds,
+              const std::vector<std::pair<std::string, size_t>>& totals, std::string& error) {
     std::vector<const char*> fens(std::begin(benchPositions), std::end(benchPositions));
     fens.insert(fens.end(), std::begin(benchMiddlegames), std::end(benchMiddlegames));
-    const size_t count = fens.size(), firstMiddlegame = std::size(benchPositions);
-
-    std::vector<std::string> moves(count);
-    std::vector<long long> nodes(count);
+    const size_t count = fens.size();
+    std::vector<BenchResult> results(count);
     std::vector<std::vector<double>> ms(count);  // per position, per round
     for (int round = 0; round < rounds; ++round)
         for (size_t i = 0; i < count; ++i) {
             Board board;
-            std::string error;
-            if (!readFen(fens[i], board, error)) return fail(error);
-            TranspositionTable* tt = freshTable();
-            SearchContext context;
+            if (!readFen(fens[i], board, error)) return false;
             const auto start = std::chrono::steady_clock::now();
-            const std::string move = resultMoveName(think(context, board, table, *tt, true, true));
+            const BenchResult result = searchOne(board, table);
             ms[i].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-            delete tt;
             if (round == 0) {
-                moves[i] = move, nodes[i] = context.nodeCount;
-            } else if (move != moves[i] || context.nodeCount != nodes[i]) {
-                return fail("round " + std::to_string(round + 1) + " searched " + fens[i] + " otherwise than round 1");
+                results[i] = result;
+            } else if (result.move != results[i].move || result.nodes != results[i].nodes) {
+                error = "round " + std::to_string(round + 1) + " searched " + fens[i] + " otherwise than round 1";
+                return false;
             }
         }
 
@@ -294,19 +315,31 @@ int benchCommand(const Args& a, const MoveTable& table) {
         return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     };
     for (size_t i = 0; i < count; ++i)
-        std::printf("%-8s %10lld nodes %7.0f ms  %s\n", moves[i].c_str(), nodes[i], median(ms[i]), fens[i]);
-    auto printTotal = [&](const char* what, size_t from) {
+        std::printf("%-8s %10lld nodes %7.0f ms  %s\n", results[i].move.c_str(), results[i].nodes, median(ms[i]), fens[i]);
+    for (const auto& [what, from] : totals) {
         long long sum = 0;
         std::vector<double> roundMs(rounds, 0.0);
         for (size_t i = from; i < count; ++i) {
-            sum += nodes[i];
+            sum += results[i].nodes;
             for (int r = 0; r < rounds; ++r) roundMs[r] += ms[i][r];
         }
         const double seconds = median(roundMs) / 1000;
-        std::printf("%s nodes %lld time %.3f nps %.0f\n", what, sum, seconds, seconds > 0 ? sum / seconds : 0.0);
-    };
-    printTotal("middlegames", firstMiddlegame);
-    printTotal("total", 0);
+        std::printf("%s nodes %lld time %.3f nps %.0f\n", what.c_str(), sum, seconds, seconds > 0 ? sum / seconds : 0.0);
+    }
+    return true;
+}
+
+// The window engine on the suite, its middlegames' and its whole total the signature; then the
+// deep search, whose total is a second signature.
+int benchCommand(const Args& a, const MoveTable& table) {
+    int rounds = 7;
+    if (a.words.size() > 1 || (a.words.size() == 1 && (!readDepth(a.words[0], 99, rounds) || rounds < 1)))
+        return fail("bench takes at most one argument: the number of rounds (1 to 99)");
+    std::string error;
+    const std::string deep = "deep search depth " + std::to_string(benchDeepDepth);
+    if (!benchRun(benchWindow, table, rounds, {{"middlegames", std::size(benchPositions)}, {"total", 0}}, error) ||
+        !benchRun(benchDeep, table, rounds, {{deep, 0}}, error))
+        return fail(error);
     return 0;
 }
 

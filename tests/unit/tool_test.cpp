@@ -110,13 +110,14 @@ TEST(Tool, BadInputExitsWithStatusTwo) {
 }
 
 // The bench: its 21 positions, each with the move found and the positions searched, then the
-// totals, whose node counts are the engine's signature (docs/performance.md). Two rounds, which
-// must search alike.
+// totals, whose node counts are the window engine's signature (docs/performance.md); then the
+// same for the deep search, its total a second signature. Two rounds, which must search alike.
 TEST(Tool, Bench) {
     const auto [status, out] = run(VIMOCHESS_TOOL, "bench 2");
     const std::string untimed = std::regex_replace(out, std::regex(" +[0-9]+ ms | time [^\n]*"), " ");
     const std::regex line("([A-H][1-8]-[A-H][1-8][QRBN]?|none) +[0-9]+ nodes +[1-8/pnbrqkPNBRQK]+ [wb] [^\n]*\n");
-    EXPECT_EQ(std::distance(std::sregex_iterator(untimed.begin(), untimed.end(), line), std::sregex_iterator()), 21);
+    EXPECT_EQ(std::distance(std::sregex_iterator(untimed.begin(), untimed.end(), line), std::sregex_iterator()), 42);
     EXPECT_EQ(status, 0);
     EXPECT_NE(untimed.find("\nmiddlegames nodes 6840157 \ntotal nodes 8203504 \n"), std::string::npos) << untimed;
+    EXPECT_EQ(untimed.substr(untimed.size() - 36), "\ndeep search depth 7 nodes 1180390 \n") << untimed;
 }
