@@ -9,7 +9,7 @@
 #include "engine/deep/levels.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
-#include "engine/window/search.h"
+#include "engine/window/engine.h"
 #include "rules/move_generator.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "engine/deep/keys.h"
-#include "engine/window/search.h"
+#include "engine/window/engine.h"
 #include "rules/fen.h"
 #include "rules/rule_checker.h"
 #include "uci.h"

@@ -12,7 +12,7 @@
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/random.h"
-#include "engine/window/search.h"
+#include "engine/window/engine.h"
 #include "rules/fen.h"
 #include "game/game_control.h"
 #include "rules/move_generator.h"
@@ -144,7 +144,7 @@ void printResult(const MoveInfo& m, const SearchContext& context) {
     std::printf("%s %d %d\n", resultMoveName(m).c_str(), static_cast<int>(m.value), static_cast<int>(context.nodeCount));
 }
 
-int evalCommand(const Args& a) {
+int evalCommand(const Args& a, const MoveTable&) {
     Board board;
     std::string error;
     if (a.words.empty()) return fail("missing argument");
@@ -208,7 +208,7 @@ void printMove() {
 }
 bool plyLimitReached() { return gamePly >= gamePlyLimit; }
 
-int gameCommand(const Args& a) {
+int gameCommand(const Args& a, const MoveTable&) {
     if (a.words.size() != 1) return fail("game needs one argument: the number of half-moves");
     const std::string& n = a.words[0];
     if (n.empty() || n.size() > 4 || n.find_first_not_of("0123456789") != std::string::npos)
@@ -363,7 +363,7 @@ const char buildMacros[] = ""
 #endif
     ;
 
-int buildCommand(const Args& a) {
+int buildCommand(const Args& a, const MoveTable&) {
     if (!a.words.empty()) return fail("build takes no argument");
     std::printf("compiler version %s, %d-bit, macros:%s\n", __VERSION__, static_cast<int>(8 * sizeof(void*)), buildMacros);
     return 0;
@@ -377,29 +377,21 @@ int main(int argc, char** argv) {
     Args args;
     for (int i = 2; i < argc; ++i) args.words.push_back(argv[i]);
 
+    typedef int (*Command)(const Args&, const MoveTable&);
+    const std::vector<std::pair<std::string, Command>> commands = {
+        {"perft", [](const Args& a, const MoveTable&) { return perftCommand(a, false); }},
+        {"divide", [](const Args& a, const MoveTable&) { return perftCommand(a, true); }},
+        {"check", checkCommand}, {"eval", evalCommand}, {"search", searchCommand}, {"think", thinkCommand},
+        {"game", gameCommand}, {"bench", benchCommand}, {"build", buildCommand},
+        {"help", [](const Args&, const MoveTable&) { return std::fputs(usage, stdout), 0; }},
+    };
+    const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto& c) {
+        return c.first == command || (command == "--help" && c.first == "help");
+    });
+    if (found == commands.end()) return fail("unknown command '" + command + "' (vimochess-tool help lists them)");
     MoveTable* table = new MoveTable;
     buildMoveTable(*table);
-    int status;
-    if (command == "perft" || command == "divide")
-        status = perftCommand(args, command == "divide");
-    else if (command == "check")
-        status = checkCommand(args, *table);
-    else if (command == "eval")
-        status = evalCommand(args);
-    else if (command == "search")
-        status = searchCommand(args, *table);
-    else if (command == "think")
-        status = thinkCommand(args, *table);
-    else if (command == "game")
-        status = gameCommand(args);
-    else if (command == "bench")
-        status = benchCommand(args, *table);
-    else if (command == "build")
-        status = buildCommand(args);
-    else if (command == "help" || command == "--help")
-        status = (std::fputs(usage, stdout), 0);
-    else
-        status = fail("unknown command '" + command + "' (vimochess-tool help lists them)");
+    const int status = found->second(args, *table);
     delete table;
     return status;
 }

@@ -1,7 +1,7 @@
 // The panel under the board: its frame, the depth and value line, and the engine's texts.
 #include "../engine/window/move_choice.h"
 #include "../engine/window/panel.h"
-#include "../engine/window/search.h"
+#include "../engine/window/engine.h"
 #include "win_ui.h"
 
 namespace {

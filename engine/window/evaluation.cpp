@@ -1,6 +1,6 @@
 #include "evaluation.h"
 
-#include "search.h"
+#include "engine.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cassert>
 
 #include "../../rules/move_generator.h"
-#include "search.h"
+#include "engine.h"
 #include "evaluation.h"
 #include "transposition_table.h"
 

@@ -4,7 +4,7 @@
 #include "opening_book.h"
 #include "panel.h"
 #include "random.h"
-#include "search.h"
+#include "engine.h"
 
 SearchContext gameSearch;
 

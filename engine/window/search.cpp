@@ -18,7 +18,7 @@
 
 #include "../../rules/game_end.h"
 #include "../../rules/rule_checker.h"
-#include "search.h"
+#include "engine.h"
 #include "frame.h"
 #include "panel.h"
 

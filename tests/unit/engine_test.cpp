@@ -8,7 +8,7 @@
 #include "engine/clock.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/panel.h"
-#include "engine/window/search.h"
+#include "engine/window/engine.h"
 #include "rules/rule_checker.h"
 #include "test_support.h"
 

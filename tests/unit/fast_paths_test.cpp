@@ -4,7 +4,7 @@
 // lines and table contents, on many positions from random games. The evaluation's own terms are
 // pinned by the recorded results (engine_test.cpp).
 #include "engine/window/panel.h"
-#include "engine/window/search.h"
+#include "engine/window/engine.h"
 #include "rules/game_end.h"
 #include "rules/rule_checker.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-// The window engine's evaluation and search.
+// The window engine: its evaluation and its search, on a stateless record.
 #pragma once
 
 #include <cstdint>
