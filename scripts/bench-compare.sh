@@ -76,31 +76,32 @@ for ((r = 1; r <= rounds; ++r)); do
   done
 done
 
-# Median seconds of one line kind (middlegames or total) over the rounds of one build.
-median() { cat "$out/$1"-*.txt | awk -v what="$2" '$1 == what { print $5 }' | sort -n |
+# Median seconds of one line kind (middlegames, total or the deep search's) over the rounds of one
+# build: each such line ends "nodes N time S nps X".
+median() { cat "$out/$1"-*.txt | awk -v what="$2" '$1 == what { print $(NF - 2) }' | sort -n |
            awk '{ t[NR] = $1 } END { print NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2 }'; }
-nodes() { awk -v what="$1" '$1 == what { print $3 }' "$first" | sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta'; }
+nodes() { awk -v what="$1" '$1 == what { print $(NF - 4) }' "$first" | sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta'; }
 declare -A seconds
 for n in "${names[@]}"; do
-  for what in middlegames total; do seconds[$n.$what]=$(median "$n" "$what"); done
+  for what in middlegames total deep; do seconds[$n.$what]=$(median "$n" "$what"); done
 done
 labels=("today's engine, native release build"
         "today's engine, vimochess-tool.exe (32-bit Windows build) under Wine")
 echo
-echo "| build | middlegames: s | positions/s | × native | whole suite: s | positions/s | × native |"
-echo "|---|---:|---:|---:|---:|---:|---:|"
+echo "| build | window engine, middlegames: s | positions/s | × native | whole suite: s | positions/s | × native | deep search: s | positions/s | × native |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 for ((k = 0; k < ${#names[@]}; ++k)); do
   n=${names[k]}
   printf '| %s' "${labels[k]}"
-  for what in middlegames total; do
+  for what in middlegames total deep; do
     awk -v s="${seconds[$n.$what]}" -v base="${seconds[native.$what]}" -v nodes="$(nodes "$what" | tr -d ,)" \
       'BEGIN { printf " | %.3f | %.2f M | %.2f", s, (s > 0 ? nodes / s / 1e6 : 0), (s > 0 ? base / s : 0) }'
   done
   echo " |"
 done
 echo
-printf 'Medians of %d rounds; every run searched the same positions: %s nodes in the middlegames, %s in the whole suite.\n' \
-  "$rounds" "$(nodes middlegames)" "$(nodes total)"
+printf 'Medians of %d rounds; every run searched the same positions: %s nodes in the middlegames, %s in the whole suite, %s in the deep search.\n' \
+  "$rounds" "$(nodes middlegames)" "$(nodes total)" "$(nodes deep)"
 printf 'Machine: %s, %s processors; %s; %s; %s.\n' "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)" "$jobs" \
   "$(g++ --version | head -1)" "$(i686-w64-mingw32-g++-posix --version | head -1)" "$(wine --version)"
 

@@ -29,7 +29,7 @@ const char usage[] =
     "  search FEN DEPTH   one search to DEPTH with a fresh table: MOVE VALUE NODES\n"
     "  think FEN          the engine's move choice with a fresh table: MOVE VALUE NODES\n"
     "  game N             an engine-vs-engine game of at most N half-moves\n"
-    "  bench [ROUNDS]     the engine's speed on a fixed suite of positions, run ROUNDS times (7)\n"
+    "  bench [ROUNDS]     both engines' speed on a fixed suite of positions, run ROUNDS times (7)\n"
     "  build              how this program was compiled: compiler, target, and the predefined\n"
     "                     macros that tell optimisation, instruction set and assertions\n"
     "FEN may be one quoted argument or its fields as separate arguments; a position the engine\n"
