@@ -9,3 +9,12 @@ bool isInCheck(const Board& board) {
 }
 
 bool isCheckmate(const Board& board) { return !hasLegalMove(board); }
+
+bool insufficientMaterial(const Board& b, const SquareSet& occupied) {
+    if (occupied.count() > 3) return false;
+    for (SquareSet s = occupied; !s.empty();) {
+        const int kind = pieceKind(b.squares[s.takeLowest()]);
+        if (kind != King && kind != Knight && kind != Bishop) return false;
+    }
+    return true;
+}

@@ -5,6 +5,7 @@
 
 #include <cassert>
 
+#include "../../rules/game_end.h"
 #include "../../rules/move_generator.h"
 #include "evaluation.h"
 #include "keys.h"
@@ -59,16 +60,7 @@ struct Position {
         const int king = placement.kingSquare[side()];
         return king < 64 && attackedBy(board, occupied.all(), king, opponent(side()));
     }
-    // Neither side can mate: bare kings, or a king and one knight or bishop against a king.
-    bool deadDraw() const {
-        const SquareSet all = occupied.all();
-        if (all.count() > 3) return false;
-        for (SquareSet s = all; !s.empty();) {
-            const int kind = pieceKind(board.squares[s.takeLowest()]);
-            if (kind != King && kind != Knight && kind != Bishop) return false;
-        }
-        return true;
-    }
+    bool deadDraw() const { return insufficientMaterial(board, occupied.all()); }
     // Pieces other than pawns and the king: without them a pass may be the best move (zugzwang).
     bool hasPieces() const {
         for (SquareSet s = occupied.bySide[side()]; !s.empty();) {
