@@ -153,14 +153,6 @@ int evalCommand(const Args& a, const MoveTable&) {
     return 0;
 }
 
-// A table as a new game builds it: keys from the start of the random sequence, then the book.
-TranspositionTable* freshTable() {
-    restartRandom();
-    TranspositionTable* tt = new TranspositionTable(18);
-    LoadOpeningBook(*tt);
-    return tt;
-}
-
 int searchCommand(const Args& a, const MoveTable& table) {
     Board board;
     std::string depthText, error;
@@ -194,12 +186,6 @@ int thinkCommand(const Args& a, const MoveTable& table) {
 int gamePly = 0;
 int gamePlyLimit = 0;
 
-void silentAskGameMode() {}
-void silentDrawBoard(const Board&) {}
-void silentDrawDepthAndValue(const Board&, const MoveTable&) {}
-MoveInfo noHumanMove(const Board&) { return MoveInfo(-1, -1, -1, -1); }
-void silentReport(const char*) {}
-void silentResult(int) {}
 void printMove() {
     const MoveInfo m = currentMove.load();
     std::printf("%d %s %d %d\n", ++gamePly, moveName(m).c_str(), static_cast<int>(m.value),
@@ -214,8 +200,9 @@ int gameCommand(const Args& a, const MoveTable&) {
     if (n.empty() || n.size() > 4 || n.find_first_not_of("0123456789") != std::string::npos)
         return fail("bad number of half-moves '" + n + "' (0 to 9999)");
     gamePlyLimit = std::atoi(n.c_str());
-    gameUi = GameUi{silentAskGameMode, silentDrawBoard, silentDrawDepthAndValue, noHumanMove,
-                    silentReport,      silentResult,    printMove,               plyLimitReached};
+    gameUi = GameUi{[] {}, [](const Board&) {}, [](const Board&, const MoveTable&) {},
+                    [](const Board&) { return MoveInfo(-1, -1, -1, -1); }, [](const char*) {}, [](int) {}, printMove,
+                    plyLimitReached};
     restartRandom();
     GameSession* session = new GameSession;
     const int result = playGame(session, 1, 1);
@@ -259,19 +246,27 @@ const char* const benchMiddlegames[] = {
 // The depth of the deep search's run of the bench suite.
 const int benchDeepDepth = 7;
 
-// One engine's search of one position: its move and the positions it searched.
+// One engine's search of one position: its move, the positions it searched and the milliseconds
+// the search took, the making of its table not counted.
 struct BenchResult {
     std::string move;
     long long nodes;
+    double ms;
 };
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 // The window engine's move choice from a fresh table, as the tool's think.
 BenchResult benchWindow(const Board& board, const MoveTable& table) {
     TranspositionTable* tt = freshTable();
     SearchContext context;
+    const auto start = std::chrono::steady_clock::now();
     const std::string move = resultMoveName(think(context, board, table, *tt, true, true));
+    const double ms = millisecondsSince(start);
     delete tt;
-    return BenchResult{move, context.nodeCount};
+    return BenchResult{move, context.nodeCount, ms};
 }
 
 // The deep search to benchDeepDepth from a new game's table, as the UCI engine's go depth.
@@ -281,7 +276,9 @@ BenchResult benchDeep(const Board& board, const MoveTable&) {
     deep::Search search(table, stop, pondering);
     search.limits.depth = benchDeepDepth;
     search.rootHalfMoves = board.quietMoveCount;
-    return BenchResult{resultMoveName(search.run(board)), search.nodesSearched()};
+    const auto start = std::chrono::steady_clock::now();
+    const std::string move = resultMoveName(search.run(board));
+    return BenchResult{move, search.nodesSearched(), millisecondsSince(start)};
 }
 
 // Runs the suite `rounds` times with one engine and prints, per position, the move, the
@@ -299,9 +296,8 @@ bool benchRun(BenchResult (*searchOne)(const Board&, const MoveTable&), const Mo
         for (size_t i = 0; i < count; ++i) {
             Board board;
             if (!readFen(fens[i], board, error)) return false;
-            const auto start = std::chrono::steady_clock::now();
             const BenchResult result = searchOne(board, table);
-            ms[i].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            ms[i].push_back(result.ms);
             if (round == 0) {
                 results[i] = result;
             } else if (result.move != results[i].move || result.nodes != results[i].nodes) {

@@ -1,6 +1,7 @@
 #include "opening_book.h"
 
 #include "../../rules/board.h"
+#include "random.h"
 
 namespace {
 
@@ -54,4 +55,11 @@ void LoadOpeningBook(TranspositionTable& table) {
         }
     }
     delete scratch;
+}
+
+TranspositionTable* freshTable(int8_t bits) {
+    restartRandom();
+    TranspositionTable* tt = new TranspositionTable(bits);
+    LoadOpeningBook(*tt);
+    return tt;
 }

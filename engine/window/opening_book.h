@@ -17,3 +17,7 @@ extern const BookLine OpeningBook[bookLineCount];
 // Plays every line from the starting position and writes each position with its book move
 // (depth bookDepth) into the table, overwriting what the slot held.
 void LoadOpeningBook(TranspositionTable& table);
+
+// A table as a new game of the first run builds it: 2^bits entries keyed with the first values of
+// the pseudo-random sequence, started again, then the book. The caller owns it.
+TranspositionTable* freshTable(int8_t bits = 18);

@@ -11,7 +11,9 @@
 // - a leaf's board is not even made when the table surely holds nothing for it: its keys and score
 //   follow from its parent's, and what leaving its square does to them is worked out once per piece
 //   (LeafValues);
-// - the table's probe marks settle almost every probe without reading the large table.
+// - the table's probe marks settle almost every probe without reading the large table;
+// - the root is compiled apart from the nodes below it (node<true>), so that what only the root
+//   does, its panel lines, costs the others nothing.
 #include <algorithm>
 #include <cassert>
 #include <vector>
@@ -24,36 +26,40 @@
 
 namespace {
 
-void showProgress(const SearchContext& context, int moveNo, int count) {
-    if (!context.showPanelText) return;
-    char text[64];
-    formatProgress(text, moveNo, count);
-    context.showPanelText(ProgressText, text);
-}
-
-void showBestMove(const SearchContext& context, const MoveInfo& move, int value) {
-    if (!context.showPanelText) return;
-    char text[64];
-    formatBestMove(text, move, value);
-    context.showPanelText(BestMoveText, text);
-}
-
 MoveInfo withValue(const MoveInfo& m, int value) {
     return MoveInfo(m.fromRow, m.fromCol, m.toRow, m.toCol, m.promotion, value);
 }
 
 struct Search {
-    SearchContext& context;
     const Engine& engine;
     const MoveTable& table;
     TranspositionTable& tt;
+    const int32_t rootDepth;  // the context's, at hand
+    void (*const show)(PanelText which, const char* text);
+    int32_t nodeCount = 0;    // counted here, where it is at hand, and added to the context's at the end
 
     // A stored answer counts only when the rules accept its move here: two positions may share both
     // keys, and a node without a legal move stores the move that led to it.
     bool usable(const TableEntry* entry, const Board& b) const {
         return entry && entry->move.onBoard() && checkMove(b, entry->move, table, true, false) == Legal;
     }
+    // The root, whose depth is rootDepth, shows its progress; the nodes below it show nothing.
+    template <bool isRoot>
     MoveInfo node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal);
+
+    // The root's progress and its best move so far, on the panel.
+    void showProgress(int moveNo, int count) const {
+        if (!show) return;
+        char text[64];
+        formatProgress(text, moveNo, count);
+        show(ProgressText, text);
+    }
+    void showBestMove(const MoveInfo& move, int value) const {
+        if (!show) return;
+        char text[64];
+        formatBestMove(text, move, value);
+        show(BestMoveText, text);
+    }
 };
 
 // The values that a node's children at depth 0 return to it, as node() would find them: the
@@ -124,6 +130,7 @@ MoveInfo noMoveValue(const Board& b, int ply) {
     return withValue(b.lastMove, isInCheck(b) ? ply - (scoreLimit + 1) : (scoreLimit + 1) - ply);
 }
 
+template <bool isRoot>
 MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const MoveInfo* firstMove, bool& legal) {
     const Board& b = f.board;
     const TableEntry* stored = tt.probe(f.index, f.key, b.sideToMove, depth);
@@ -132,7 +139,6 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     MoveInfo best(0, 0, 0, 0, NoPromotion, -scoreLimit);
     if (depth == 0) return withValue(b.lastMove, f.value(engine));
 
-    const bool isRoot = depth == context.rootDepth;
     // The opponent's king: a candidate that removes the last one shows this position illegal.
     const PieceCode theirKing = pieceCode(King, opponent(b.sideToMove));
     const int theirKings = f.terms.kings[pieceColour(theirKing)];
@@ -162,9 +168,9 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     MoveInfo firstLegal;
     Frame child;
     for (GeneratedMove m; best.value < beta && take(m);) {
-        ++context.nodeCount;
+        ++nodeCount;
         ++moveNo;
-        if (isRoot) showProgress(context, moveNo, count);
+        if (isRoot) showProgress(moveNo, count);
         if (theirKings - (b.squares[m.to] == theirKing) <= 0) {
             legal = false;
             return best;
@@ -177,14 +183,14 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
             v = -leaves.of(m);
         } else {
             child.play(f, m, tt);
-            v = -node(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
+            v = -node<false>(child, depth - 1, -beta, -alpha, nullptr, childLegal).value;
         }
         if (childLegal) {
             if (!anyLegal) firstLegal = withValue(m.info(), v);
             anyLegal = true;
             if (v > best.value) {
                 best = withValue(m.info(), v);
-                if (isRoot) showBestMove(context, best, v);
+                if (isRoot) showBestMove(best, v);
             }
         }
     }
@@ -193,7 +199,7 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
     // play the first of them rather than the empty record.
     MoveInfo answer = best;
     if (isRoot && anyLegal && best.value <= -scoreLimit) answer = firstLegal;
-    if (!anyLegal) answer = best = noMoveValue(b, context.rootDepth - depth);
+    if (!anyLegal) answer = best = noMoveValue(b, rootDepth - depth);
     tt.store(f.index, f.key, b.sideToMove, depth, best);
     return answer;
 }
@@ -202,10 +208,12 @@ MoveInfo Search::node(const Frame& f, int depth, int alpha, int beta, const Move
 
 MoveInfo Engine::search(SearchContext& context, PositionNode* node, const MoveTable& table, TranspositionTable& tt,
                         int depth, int alpha, int beta, const MoveInfo* firstMove) const {
-    Search s{context, *this, table, tt};
+    Search s{*this, table, tt, context.rootDepth, context.showPanelText};
     const Frame root(*node->board, tt);
     bool legal = true;
-    const MoveInfo result = s.node(root, depth, alpha, beta, firstMove, legal);
+    const MoveInfo result = depth == context.rootDepth ? s.node<true>(root, depth, alpha, beta, firstMove, legal)
+                                                       : s.node<false>(root, depth, alpha, beta, firstMove, legal);
+    context.nodeCount += s.nodeCount;
     if (!legal) node->legal = 0;
     return result;
 }

@@ -15,7 +15,7 @@
 // Think leaves a side that is not the engine's alone.
 TEST(Engine, ThinkOnlyForTheEnginesSide) {
     SearchContext context;
-    const MoveInfo m = think(context, fen(startFen), table(), *freshTable(), false, true);
+    const MoveInfo m = think(context, fen(startFen), table(), *newGameTable(), false, true);
     EXPECT_EQ(spaced(moveName(m), int(m.promotion), m.value), "A1-A1 12 0");
 }
 
@@ -56,7 +56,7 @@ TEST(Engine, EvaluationTerms) {
 // table with the move of the last line through it, and a digest of the positions, which a typo changes
 // even when it makes another legal move.
 TEST(OpeningBook, EveryLineAsWritten) {
-    const auto tt = freshTable();
+    const auto tt = newGameTable();
     std::set<std::string> seen;  // the positions of later lines, whose moves the table keeps
     uint64_t digest = 14695981039346656037u;
     for (int n = bookLineCount - 1; n >= 0; --n) {

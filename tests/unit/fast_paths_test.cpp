@@ -58,7 +58,7 @@ TEST(FastPaths, SearchMatchesTheHeapNodeSearch) {
     for (size_t i = 0; i < positions.size(); i += 2) {
         Board b = positions[i];
         // Small tables with the same keys and the book: many shared slots.
-        std::unique_ptr<TranspositionTable> tables[2] = {freshTable(10), freshTable(10)};  // fast, slow
+        std::unique_ptr<TranspositionTable> tables[2] = {newGameTable(10), newGameTable(10)};  // fast, slow
         MoveInfo results[2];
         SearchContext context;
         context.showPanelText = record;  // the reference records its lines itself

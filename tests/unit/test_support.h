@@ -64,11 +64,8 @@ inline void freeList(MoveList* list) {
 }
 
 // A table as a game session builds it: keys from the restarted generator, then the book.
-inline std::unique_ptr<TranspositionTable> freshTable(int bits = 18) {
-    restartRandom();
-    std::unique_ptr<TranspositionTable> tt(new TranspositionTable(static_cast<int8_t>(bits)));
-    LoadOpeningBook(*tt);
-    return tt;
+inline std::unique_ptr<TranspositionTable> newGameTable(int bits = 18) {
+    return std::unique_ptr<TranspositionTable>(freshTable(static_cast<int8_t>(bits)));
 }
 
 // Positions met along seeded random games from varied starts (no king, two kings, castling under
