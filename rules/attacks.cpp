@@ -13,8 +13,10 @@ SquareSet pseudoTargets(const Board& b, const Occupancy& o, int from) {
     if (kind == Knight) return g.knightJumps[from] & ~own;
     if (kind == King) {
         SquareSet t = g.kingSteps[from] & ~own;
-        for (const Castling& c : castlings)
-            if (c.king == piece && c.kingFrom == from && castlingAllowed(b, c)) t.add(c.kingTo);
+        for (int right = 2 * colour; right < 2 * colour + 2; ++right) {
+            const Castling c = castlingOf(b, right);
+            if (c.kingFrom == from && castlingAllowed(b, c)) t.add(c.moveTo);
+        }
         return t;
     }
     if (kind == Pawn) {
@@ -64,13 +66,18 @@ bool squareAttacked(const Board& b, int row, int col) {
 }
 
 bool castlingAllowed(const Board& b, const Castling& c) {
-    for (SquareSet s = between(c.kingFrom, c.rookFrom); !s.empty();)
-        if (b.squares[s.takeLowest()] != EmptySquare) return false;
-    const SquareSet occupied = Occupancy(b).all();
-    const int enemy = opponent(pieceColour(c.king));
-    for (SquareSet s = between(c.kingFrom, c.kingTo) | SquareSet::of(c.kingFrom) | SquareSet::of(c.kingTo); !s.empty();)
-        if (attackedBy(b, occupied, s.takeLowest(), enemy)) return false;
-    return b.squares[c.rookFrom] == c.rook && b.castlingRights[&c - castlings] == 1;
+    if (b.castlingRights[c.right] != 1 || b.squares[c.kingFrom] != c.king || b.squares[c.rookFrom] != c.rook) return false;
+    const auto span = [](int from, int to) { return between(from, to) | SquareSet::of(from) | SquareSet::of(to); };
+    const SquareSet kingPath = span(c.kingFrom, c.kingTo);
+    for (SquareSet s = kingPath | span(c.rookFrom, c.rookTo); !s.empty();) {
+        const int square = s.takeLowest();
+        if (square != c.kingFrom && square != c.rookFrom && b.squares[square] != EmptySquare) return false;
+    }
+    SquareSet occupied = Occupancy(b).all();  // as it is once both have left their squares
+    occupied.remove(c.kingFrom), occupied.remove(c.rookFrom);
+    for (SquareSet s = kingPath; !s.empty();)
+        if (attackedBy(b, occupied, s.takeLowest(), opponent(pieceColour(c.king)))) return false;
+    return true;
 }
 
 // The opponent's replies are the moves the checker accepts for the opponent without the king

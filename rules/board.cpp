@@ -1,5 +1,7 @@
 #include "board.h"
 
+#include <algorithm>
+
 namespace {
 
 // The starting array as seen from White's side: Black's back rank first.
@@ -22,13 +24,6 @@ int findFirst(const Board& b, PieceCode code) {
 
 }  // namespace
 
-const Castling castlings[4] = {
-    {WhiteKing, WhiteRook, 4, 6, 7, 5},
-    {WhiteKing, WhiteRook, 4, 2, 0, 3},
-    {BlackKing, BlackRook, 60, 62, 63, 61},
-    {BlackKing, BlackRook, 60, 58, 56, 59},
-};
-
 Board::Board() : lastMove(0, 0, 0, 0, NoPromotion, 0) {
     for (PieceCode& s : squares) s = EmptySquare;
 }
@@ -42,6 +37,10 @@ void Board::setStartPosition() {
     plyCount = 0;
     for (uint8_t& r : castlingRights) r = 1;
     quietMoveCount = 0;
+    const Board standard;
+    std::copy(standard.castlingKingFile, standard.castlingKingFile + 2, castlingKingFile);
+    std::copy(standard.castlingRookFile, standard.castlingRookFile + 4, castlingRookFile);
+    chess960 = false;
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) set(r, c, initialPosition[7 - r][c]);
 }
@@ -87,16 +86,25 @@ void describeUnusualMove(const Board& b, int from, int to, PieceCode promotion, 
     const PieceCode piece = b.squares[from];
     e.piece = e.arriving = piece;
     e.captured = b.squares[to];
+    Castling c;
+    if (castlingBy(b, piece, from, to, c)) {
+        // Both leave their squares, then both arrive: in Chess960 the squares may coincide.
+        e.captured = EmptySquare;
+        e.changes[0] = SquareChange{c.kingFrom, c.king, EmptySquare};
+        e.changes[1] = SquareChange{c.rookFrom, c.rook, EmptySquare};
+        const PieceCode atKingTo = c.kingTo == c.kingFrom || c.kingTo == c.rookFrom ? EmptySquare : b.squares[c.kingTo];
+        const PieceCode atRookTo = c.rookTo == c.kingFrom || c.rookTo == c.rookFrom ? EmptySquare : b.squares[c.rookTo];
+        e.changes[2] = SquareChange{c.kingTo, atKingTo, c.king};
+        e.changes[3] = SquareChange{c.rookTo, atRookTo, c.rook};
+        e.count = 4;
+        return;
+    }
     if (promotion != NoPromotion && promotesPawn(piece, from >> 3, to >> 3)) e.arriving = promotion;
     int n = 0;
     const int victim = enPassantVictim(b, from, to);
     if (victim >= 0) e.changes[n++] = SquareChange{static_cast<int8_t>(victim), b.squares[victim], EmptySquare};
     e.changes[n++] = SquareChange{static_cast<int8_t>(from), piece, EmptySquare};
     e.changes[n++] = SquareChange{static_cast<int8_t>(to), e.captured, e.arriving};
-    if (const Castling* c = castlingBy(piece, from, to)) {
-        e.changes[n++] = SquareChange{c->rookTo, b.squares[c->rookTo], c->rook};
-        e.changes[n++] = SquareChange{c->rookFrom, b.squares[c->rookFrom], EmptySquare};
-    }
     e.count = static_cast<uint8_t>(n);
 }
 
@@ -120,7 +128,7 @@ void makeMove(Board& b, const MoveInfo& m, const MoveEffect& effect) {
     // A right goes when its king or rook leaves home, or when the rook's corner is entered (a
     // capture there removes that rook for good).
     for (int right = 0; right < 4; ++right) {
-        const Castling& c = castlings[right];
+        const Castling c = castlingOf(b, right);
         if ((effect.piece == c.king && from == c.kingFrom) || (effect.piece == c.rook && from == c.rookFrom) ||
             to == c.rookFrom)
             b.castlingRights[right] = 0;

@@ -12,6 +12,12 @@ struct Board {
     int32_t plyCount = 0;
     uint8_t castlingRights[4] = {0, 0, 0, 0};  // White K-side, White Q-side, Black K-side, Black Q-side
     int32_t quietMoveCount = 0;
+    // Where castling starts: the files of the two kings and of the rooks of the four rights (the e-,
+    // h- and a-files in standard chess, any in Chess960), and whether castling is written as the
+    // king taking its own rook (Chess960) rather than as the king's two-square move.
+    int8_t castlingKingFile[2] = {4, 4};
+    int8_t castlingRookFile[4] = {7, 0, 7, 0};
+    bool chess960 = false;
 
     // An empty board.
     Board();
@@ -29,19 +35,36 @@ struct Board {
 
 enum CastlingRight { WhiteKingSide = 0, WhiteQueenSide = 1, BlackKingSide = 2, BlackQueenSide = 3 };
 
-// The four castlings, in the order of the rights: the king's two-square move and the rook's move
-// from its corner to the square the king crossed.
+// A castling: the king from its start square to the g- or c-file, the rook from its start square
+// to the f- or d-file; written as the king's move to `moveTo`, the king's destination in standard
+// chess, the rook's square in Chess960. In standard chess the king starts on the e-file and the
+// rooks on the a- and h-files, and the king moves two squares.
 struct Castling {
     PieceCode king, rook;
-    int8_t kingFrom, kingTo, rookFrom, rookTo;
+    int8_t kingFrom, kingTo, rookFrom, rookTo, moveTo;
+    int8_t right;  // CastlingRight
 };
-extern const Castling castlings[4];
 
-// The castling that the piece's move from `from` to `to` is, or null.
-inline const Castling* castlingBy(PieceCode piece, int from, int to) {
-    for (const Castling& c : castlings)
-        if (c.king == piece && c.kingFrom == from && c.kingTo == to) return &c;
-    return nullptr;
+// The castling of a right on the board, whether or not it may be played.
+inline Castling castlingOf(const Board& b, int right) {
+    const int colour = right / 2, rank = colour == White ? 0 : 56;
+    const bool kingSide = right % 2 == 0;
+    Castling c{pieceCode(King, colour), pieceCode(Rook, colour), static_cast<int8_t>(rank + b.castlingKingFile[colour]),
+               static_cast<int8_t>(rank + (kingSide ? 6 : 2)), static_cast<int8_t>(rank + b.castlingRookFile[right]),
+               static_cast<int8_t>(rank + (kingSide ? 5 : 3)), 0, static_cast<int8_t>(right)};
+    c.moveTo = b.chess960 ? c.rookFrom : c.kingTo;
+    return c;
+}
+
+// Whether the piece's move from `from` to `to` is a castling on the board, and which. In Chess960
+// only the king taking its own rook is: its step onto an empty square is a plain move.
+inline bool castlingBy(const Board& b, PieceCode piece, int from, int to, Castling& c) {
+    if (piece != WhiteKing && piece != BlackKing) return false;
+    for (int right = 2 * pieceColour(piece); right < 2 * pieceColour(piece) + 2; ++right) {
+        c = castlingOf(b, right);
+        if (c.kingFrom == from && c.moveTo == to && (!b.chess960 || b.squares[to] == c.rook)) return true;
+    }
+    return false;
 }
 
 // 0 for a white piece, 1 for a black one, 2 for an empty square or any other byte.
@@ -93,15 +116,15 @@ struct MoveEffect {
 
 // True when a move of the piece may change more than its two squares: a pawn arriving where it may
 // take en passant or promote, or a king leaving the square it castles from.
-inline bool mayChangeMore(PieceCode piece, int from, int to) {
+inline bool mayChangeMore(const Board& b, PieceCode piece, int from, int to) {
     return (piece == WhitePawn && to >> 3 >= 5) || (piece == BlackPawn && to >> 3 <= 2) ||
-           (piece == WhiteKing && from == 4) || (piece == BlackKing && from == 60);
+           (piece == WhiteKing && from == b.castlingKingFile[White]) || (piece == BlackKing && from == 56 + b.castlingKingFile[Black]);
 }
 void describeUnusualMove(const Board& board, int from, int to, PieceCode promotion, MoveEffect& effect);
 // What the move from `from` to `to` does, a pawn reaching the last rank becoming `promotion` unless
 // that is NoPromotion.
 inline void describeMove(const Board& board, int from, int to, PieceCode promotion, MoveEffect& effect) {
-    if (mayChangeMore(board.squares[from], from, to)) return describeUnusualMove(board, from, to, promotion, effect);
+    if (mayChangeMore(board, board.squares[from], from, to)) return describeUnusualMove(board, from, to, promotion, effect);
     effect.piece = effect.arriving = board.squares[from];
     effect.captured = board.squares[to];
     effect.count = 2;

@@ -31,9 +31,37 @@ bool readSquare(const std::string& s, size_t at, int& row, int& col) {
     return true;
 }
 
+// Reads a Chess960 castling field: K, Q, k and q for the outermost rook on that side of the king,
+// a file letter for the rook on that file (upper case for White), each the right on its side.
+bool readChess960Castling(const std::string& field, Board& b) {
+    for (char ch : field) {
+        const int colour = std::isupper(static_cast<unsigned char>(ch)) ? White : Black, rank = colour == White ? 0 : 56;
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        int king = -1;
+        for (int file = 0; file < 8; ++file)
+            if (b.squares[rank + file] == pieceCode(King, colour)) king = file;
+        if (king < 0) return false;
+        int rook = -1;
+        const auto isRook = [&](int file) { return b.squares[rank + file] == pieceCode(Rook, colour); };
+        if (letter == 'k')
+            for (int file = 7; file > king && rook < 0; --file) rook = isRook(file) ? file : -1;
+        else if (letter == 'q')
+            for (int file = 0; file < king && rook < 0; ++file) rook = isRook(file) ? file : -1;
+        else if (letter >= 'a' && letter <= 'h' && letter - 'a' != king && isRook(letter - 'a'))
+            rook = letter - 'a';
+        const int right = 2 * colour + (rook < king ? 1 : 0);
+        if (rook < 0 || b.castlingRights[right] || (b.castlingRights[right ^ 1] && b.castlingKingFile[colour] != king))
+            return false;
+        b.castlingRights[right] = 1;
+        b.castlingRookFile[right] = static_cast<int8_t>(rook);
+        b.castlingKingFile[colour] = static_cast<int8_t>(king);
+    }
+    return true;
+}
+
 }  // namespace
 
-bool readFen(const std::string& fen, Board& board, std::string& error) {
+bool readFen(const std::string& fen, Board& board, std::string& error, bool chess960) {
     std::istringstream in(fen);
     std::vector<std::string> fields;
     for (std::string f; in >> f;) fields.push_back(f);
@@ -80,7 +108,12 @@ bool readFen(const std::string& fen, Board& board, std::string& error) {
     }
     b.sideToMove = fields[1] == "w" ? White : Black;
 
-    if (fields[2] != "-") {
+    b.chess960 = chess960;
+    if (chess960 && fields[2] != "-" && !readChess960Castling(fields[2], b)) {
+        error = "bad castling field";
+        return false;
+    }
+    if (!chess960 && fields[2] != "-") {
         const std::string order = "KQkq";
         for (char ch : fields[2]) {
             const size_t i = order.find(ch);

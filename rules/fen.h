@@ -6,8 +6,11 @@
 
 #include "board.h"
 
-// Reads a FEN record into board. On failure returns false and describes the fault in error.
-bool readFen(const std::string& fen, Board& board, std::string& error);
+// Reads a FEN record into board. On failure returns false and describes the fault in error. For
+// Chess960 the castling field may also name the rooks' files, as Shredder-FEN does (HAha) or X-FEN
+// for a rook that is not the outermost (KQkq otherwise), and castling is then written as the king
+// taking its own rook.
+bool readFen(const std::string& fen, Board& board, std::string& error, bool chess960 = false);
 
 // Why the engine cannot play from a position, or "" when it can: it needs exactly one king a side,
 // no pawn on the first or last rank, and no king that the side to move could take. The developer

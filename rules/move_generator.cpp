@@ -56,7 +56,8 @@ SquareSet KingGuard::legal(const Board& b, const Occupancy& o, int from, SquareS
         const int enemy = opponent(b.sideToMove);
         for (SquareSet s = targets; !s.empty();) {
             const int to = s.takeLowest();
-            if (castlingBy(piece, from, to))
+            Castling c;
+            if (castlingBy(b, piece, from, to, c))
                 asked.add(to);
             else if (!attackedBy(b, without, to, enemy))
                 safe.add(to);
@@ -107,6 +108,20 @@ int countLegalMoves(const Board& b, const Occupancy& o) {
         const int from = own.takeLowest();
         const int count = guard.legal(b, o, from, pseudoTargets(b, o, from)).count();
         n += promotesPawn(b.squares[from], from >> 3, promotionRow[side]) ? 4 * count : count;
+    }
+    return n;
+}
+
+uint64_t perft(const Board& board, const Occupancy& occupied, int depth) {
+    if (depth == 0) return 1;
+    if (depth == 1) return countLegalMoves(board, occupied);
+    uint64_t n = 0;
+    MoveWalk walk(board, occupied, true);
+    Board child;
+    Occupancy childOccupied;
+    for (GeneratedMove m; walk.next(m);) {
+        makeCandidate(board, occupied, m, child, childOccupied);
+        n += perft(child, childOccupied, depth - 1);
     }
     return n;
 }

@@ -104,5 +104,7 @@ private:
 
 // The number of legal moves (a promotion counting four), without making them.
 int countLegalMoves(const Board& board, const Occupancy& occupied);
+// The leaves of the tree of legal moves to depth (perft); the last ply's moves are counted, not made.
+uint64_t perft(const Board& board, const Occupancy& occupied, int depth);
 // Whether the side to move has a legal move.
 bool hasLegalMove(const Board& board);

@@ -30,7 +30,7 @@ void buildMoveTable(MoveTable& t) {
                     if (slides(kind, d)) mark(t.flags[pieceCode(kind, colour)][from], g.rays[from][d], any);
         }
     for (int right = 0; right < 4; ++right) {
-        const Castling& c = castlings[right];
+        const Castling c = castlingOf(Board(), right);
         t.flags[c.king][c.kingFrom][c.kingTo] = right % 2 == 0 ? CastleKingSide : CastleQueenSide;
     }
 }

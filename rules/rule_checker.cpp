@@ -17,6 +17,13 @@ RuleError checkMoveBetween(const Board& b, int from, int to, const MoveTable& t,
     const bool moversTurn = pieceColour(p) == b.sideToMove;
     if (moversTurn != ownSide) return WrongSide;
 
+    // Chess960 writes castling as the king taking its own rook.
+    Castling c;
+    if (b.chess960 && d == pieceCode(Rook, pieceColour(p)) && castlingBy(b, p, from, to, c)) {
+        if (!castlingAllowed(b, c)) return c.right % 2 == 0 ? CastleKingSideRefused : CastleQueenSideRefused;
+        return kingSafety && leavesKingCapturable(b, MoveInfo(from >> 3, from & 7, to >> 3, to & 7)) ? KingInJeopardy : Legal;
+    }
+
     const uint8_t f = t.flags[p][from][to];
     if (f == 0) return AgainstRules;
     if (d != EmptySquare && f == MoveToEmpty) return DestinationOccupied;
@@ -31,8 +38,10 @@ RuleError checkMoveBetween(const Board& b, int from, int to, const MoveTable& t,
         for (SquareSet path = between(from, to); !path.empty();)
             if (b.squares[path.takeLowest()] != EmptySquare) return PathBlocked;
 
-    if (kind == King && (f == CastleKingSide || f == CastleQueenSide) && !castlingAllowed(b, *castlingBy(p, from, to)))
-        return f == CastleKingSide ? CastleKingSideRefused : CastleQueenSideRefused;
+    if (kind == King && (f == CastleKingSide || f == CastleQueenSide)) {
+        if (!castlingBy(b, p, from, to, c)) return AgainstRules;  // not how Chess960 writes castling
+        if (!castlingAllowed(b, c)) return f == CastleKingSide ? CastleKingSideRefused : CastleQueenSideRefused;
+    }
 
     if (kingSafety && leavesKingCapturable(b, MoveInfo(from >> 3, from & 7, to >> 3, to & 7))) return KingInJeopardy;
     return Legal;

@@ -16,15 +16,8 @@ namespace {
 
 const char idName[] = "VimoChess 0.01a";
 const char idAuthor[] = "the VimoChess developers";
-const int maxHashMegabytes = 1024;
 
 std::mutex outputGuard;
-
-std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
-    std::string s;
-    for (size_t i = from; i < to && i < w.size(); ++i) s += (s.empty() ? "" : " ") + w[i];
-    return s;
-}
 
 // The window engine's table size for a Hash value: the largest power of two of entries that fits,
 // up to 2^22 (150 MB), more than its searches of depth 5 can fill.
@@ -61,7 +54,9 @@ void reportDeep(void* context, const deep::Report& r) {
     if (r.currentMoveNumber > 0) {
         line << " currmove " << uciMoveName(r.currentMove) << " currmovenumber " << r.currentMoveNumber;
     } else {
-        line << " seldepth " << r.selectiveDepth << " score " << uciDeepScore(r.score) << " nodes " << r.nodes
+        line << " seldepth " << r.selectiveDepth;
+        if (r.line > 0) line << " multipv " << r.line;
+        line << " score " << uciDeepScore(r.score) << " nodes " << r.nodes
              << " nps " << r.nodes * 1000 / (r.milliseconds + 1) << " hashfull " << r.hashPermille << " time "
              << r.milliseconds << " pv";
         for (const MoveInfo& m : r.pv) line << " " << uciMoveName(m);
@@ -71,19 +66,29 @@ void reportDeep(void* context, const deep::Report& r) {
 
 // Reads "go"'s parameters into limits; a number that is not one is told in errors and its limit
 // left out. `limited`: some limit bounds this search (a clock for the side not to move alone does
-// not).
+// not). `searchMoves`: the words after searchmoves, up to the next of go's words.
 void readLimits(const std::vector<std::string>& w, int sideToMove, deep::Limits& limits, bool& limited,
-                bool& infinite, bool& ponder, std::vector<std::string>& errors) {
+                bool& infinite, bool& ponder, std::vector<std::string>& searchMoves, std::vector<std::string>& errors) {
     infinite = ponder = false;
+    static const char* const numbers[] = {"depth", "nodes", "movetime", "wtime", "btime", "winc", "binc", "movestogo", "mate"};
+    const auto isNumber = [&](const std::string& word) {
+        return std::find_if(std::begin(numbers), std::end(numbers), [&](const char* n) { return word == n; }) != std::end(numbers);
+    };
+    bool listing = false;
     for (size_t i = 0; i < w.size(); ++i) {
         const std::string& word = w[i];
         if (word == "infinite" || word == "ponder") {
             (word == "infinite" ? infinite : ponder) = true;
+            listing = false;
             continue;
         }
-        static const char* const numbers[] = {"depth", "nodes", "movetime", "wtime", "btime", "winc", "binc", "movestogo", "mate"};
-        if (std::find_if(std::begin(numbers), std::end(numbers), [&](const char* n) { return word == n; }) == std::end(numbers))
-            continue;  // searchmoves and its moves, or anything unknown
+        if (word == "searchmoves" || (listing && !isNumber(word))) {
+            if (listing) searchMoves.push_back(word);
+            listing = true;
+            continue;
+        }
+        listing = false;
+        if (!isNumber(word)) continue;  // anything unknown
         const std::string text = i + 1 < w.size() ? w[++i] : "";
         char* end = nullptr;
         const long long v = std::strtoll(text.c_str(), &end, 10);
@@ -94,7 +99,7 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, deep::Limits&
         const int64_t n = std::max<long long>(v, 0);
         const int capped = static_cast<int>(std::min<int64_t>(n, deep::maxPly - 1));
         if (word == "depth") limits.depth = std::max(capped, 1);
-        if (word == "mate") limits.depth = std::max(std::min(2 * capped, deep::maxPly - 1), 1);
+        if (word == "mate") limits.mate = std::max(std::min(capped, (deep::maxPly - 1) / 2), 1);
         if (word == "nodes") limits.nodes = std::max<int64_t>(n, 1);
         if (word == "movetime") limits.moveTime = std::max<int64_t>(n, 1);
         if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = n;  // below 0: none left
@@ -102,10 +107,16 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, deep::Limits&
         if (word == "movestogo") limits.movesToGo = capped;
     }
     const int side = sideToMove == White ? White : Black;
-    limited = infinite || ponder || limits.depth || limits.nodes || limits.moveTime || limits.time[side] >= 0;
+    limited = infinite || ponder || limits.depth || limits.nodes || limits.moveTime || limits.mate || limits.time[side] >= 0;
 }
 
 }  // namespace
+
+std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
+    std::string s;
+    for (size_t i = from; i < to && i < w.size(); ++i) s += (s.empty() ? "" : " ") + w[i];
+    return s;
+}
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -133,6 +144,7 @@ void UciEngine::newGame() {
     session->board->setStartPosition();
     history.clear();
     halfMoves = 0;
+    positionError.clear();
     if (deepTable)
         deepTable->clear();
     else
@@ -155,14 +167,7 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
     if (command == "uci") {
         sayLine(out, std::string("id name ") + idName);
         sayLine(out, std::string("id author ") + idAuthor);
-        sayLine(out, "option name Hash type spin default 9 min 1 max " + std::to_string(maxHashMegabytes));
-        sayLine(out, "option name Clear Hash type button");
-        sayLine(out, "option name Ponder type check default false");
-        sayLine(out, "option name Move Overhead type spin default 50 min 0 max 5000");
-        sayLine(out, "option name UCI_LimitStrength type check default false");
-        sayLine(out, "option name UCI_Elo type spin default " + std::to_string(deep::maxElo) + " min " +
-                         std::to_string(deep::minElo) + " max " + std::to_string(deep::maxElo));
-        sayLine(out, "option name Window Engine type check default false");
+        listOptions(out);
         sayLine(out, "uciok");
     } else if (command == "isready") {
         sayLine(out, "readyok");
@@ -185,54 +190,51 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
     return true;
 }
 
-void UciEngine::setOption(const std::string& args, std::ostream& out) {
-    const std::vector<std::string> w = words(args);
-    const size_t valueAt = std::find(w.begin(), w.end(), "value") - w.begin();
-    const std::string name = !w.empty() && w[0] == "name" ? joined(w, 1, valueAt) : "";
-    const std::string value = joined(w, valueAt + 1, w.size());
-    const auto number = [&](int low, int high, int& into) {
-        char* end = nullptr;
-        const long v = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0' || v < low || v > high)
-            return sayLine(out, "info string " + name + " takes a number from " + std::to_string(low) + " to " +
-                                    std::to_string(high) + ", not '" + value + "'");
-        into = static_cast<int>(v);
-    };
-    const auto check = [&](bool& into) {
-        if (value != "true" && value != "false") return sayLine(out, "info string " + name + " is true or false, not '" + value + "'");
-        into = value == "true";
-    };
-    if (name == "Hash") {
-        const int before = settings.hashMegabytes;
-        number(1, maxHashMegabytes, settings.hashMegabytes);
-        if (settings.hashMegabytes != before) {  // made again now, so that no search waits for it
-            delete deepTable;
-            deepTable = new deep::Table(settings.hashMegabytes);
-        }
-    } else if (name == "Clear Hash") {
-        if (deepTable) deepTable->clear();
-        if (session) session->table->clear(), LoadOpeningBook(*session->table);
-    } else if (name == "Move Overhead") {
-        number(0, 5000, settings.moveOverhead);
-    } else if (name == "UCI_LimitStrength") {
-        check(settings.limitStrength);
-    } else if (name == "UCI_Elo") {
-        number(deep::minElo, deep::maxElo, settings.elo);
-    } else if (name == "Window Engine") {
-        check(settings.windowEngine);
-    } else if (name != "Ponder") {  // Ponder only tells that the GUI may send go ponder
-        sayLine(out, "info string no option '" + name + "'");
+// go perft N: the legal moves of the position, each with the leaves below it to depth N - 1, and
+// their total, as Stockfish counts them.
+static void perftCommand(const Board& board, const std::string& depthText, std::ostream& out) {
+    char* end = nullptr;
+    const long depth = std::strtol(depthText.c_str(), &end, 10);
+    if (depthText.empty() || *end != '\0' || depth < 1 || depth > 10)
+        return sayLine(out, "info string go perft needs a depth from 1 to 10, not '" + depthText + "'");
+    const Occupancy occupied(board);
+    MoveWalk walk(board, occupied, true);
+    uint64_t total = 0;
+    Board child;
+    Occupancy childOccupied;
+    for (GeneratedMove m; walk.next(m);) {
+        makeCandidate(board, occupied, m, child, childOccupied);
+        const uint64_t n = perft(child, childOccupied, static_cast<int>(depth) - 1);
+        total += n;
+        sayLine(out, uciMoveName(m.info()) + ": " + std::to_string(n));
     }
+    sayLine(out, "\nNodes searched: " + std::to_string(total) + "\n");
 }
 
 void UciEngine::go(const std::string& args, std::ostream& out) {
     const Board board = *session->board;
+    const std::vector<std::string> w = words(args);
+    if (!w.empty() && w[0] == "perft") {
+        if (!positionError.empty()) return sayLine(out, "info string no position to search: " + positionError);
+        return perftCommand(board, w.size() > 1 ? w[1] : "", out);
+    }
     deep::Limits limits;
     bool limited, infinite, ponder;
-    std::vector<std::string> errors;
-    readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, errors);
+    std::vector<std::string> errors, listed;
+    readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, listed, errors);
     for (const std::string& error : errors) sayLine(out, "info string " + error);
     limits.moveOverhead = settings.moveOverhead;
+    std::vector<deep::Move> searchMoves;
+    for (const std::string& text : listed) {
+        MoveInfo move;
+        std::string error;
+        if (readUciMove(text, board, error, move))
+            searchMoves.push_back(deep::Move(move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol,
+                                             isPromotionPiece(move.promotion) ? pieceKind(move.promotion) : 0));
+        else
+            sayLine(out, "info string searchmoves: " + error + "; left out");
+    }
+    if (!listed.empty() && searchMoves.empty()) sayLine(out, "info string searchmoves: no legal move listed; all are searched");
 
     stopFlag = false;
     ponderFlag = ponder;
@@ -240,7 +242,8 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     answer.clear();
     holdAnswer = infinite || ponder;
     answerOut = &out;
-    if (!hasLegalMove(board)) return searchEnded_("bestmove 0000");
+    if (!positionError.empty()) sayLine(out, "info string no position to search: " + positionError);
+    if (!positionError.empty() || !hasLegalMove(board)) return searchEnded_("bestmove 0000");
 
     if (!limited || settings.windowEngine) {
         // The window's engine: depths 3, 4 and 5, from the game's own table and book.
@@ -263,9 +266,11 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     }
     const std::vector<uint64_t> keys = history;
     const int clock = halfMoves;
-    worker = std::thread([this, board, limits, keys, clock, noise, &out] {
+    worker = std::thread([this, board, limits, keys, clock, noise, searchMoves, &out] {
         deep::Search search(*deepTable, stopFlag, ponderFlag);
         search.limits = limits;
+        search.lines = settings.multiPv;
+        search.searchMoves = searchMoves;
         search.history = keys;
         search.rootHalfMoves = clock;
         search.report = reportDeep;

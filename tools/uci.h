@@ -13,12 +13,15 @@
 #include "engine/deep/search.h"
 #include "game/game_control.h"
 
-// The engine's options, as `setoption` sets them.
+// The engine's options, as `setoption` sets them (uci_options.cpp).
 struct UciOptions {
     int hashMegabytes = 9;  // 9 MB: the window's 2^18 entries
     int moveOverhead = 50;  // milliseconds
+    int multiPv = 1;        // the best lines told, best first
     bool limitStrength = false;
     int elo = 0;            // 0 until set: the top level
+    bool chess960 = false;  // castling sent and read as the king taking its own rook
+    bool showWdl = false;   // info lines with a score tell its odds too
     bool windowEngine = false;  // every go as the window plays: depths 3 to 5, no clock
 };
 
@@ -56,6 +59,7 @@ private:
     UciOptions settings;
     std::vector<uint64_t> history;  // keys of the game's positions before the current one
     int halfMoves = 0;              // the standard half-move clock of the current position
+    std::string positionError;      // why the last position command was refused, or ""
 
     std::thread worker;
     std::atomic<bool> stopFlag{false}, ponderFlag{false};
@@ -66,8 +70,12 @@ private:
     bool holdAnswer = false;     // go infinite / go ponder: the answer waits for stop or ponderhit
 
     void newGame();
+    // Reads a move of the current game in UCI's notation (castling as the king's move, or as the
+    // king taking its own rook in Chess960), checked like a human move; false with the reason.
+    bool readUciMove(const std::string& text, const Board& board, std::string& error, MoveInfo& move) const;
     void setPosition(const std::string& line, std::ostream& out);
     void setOption(const std::string& line, std::ostream& out);
+    void listOptions(std::ostream& out) const;
     void go(const std::string& line, std::ostream& out);
     // Stops the running search, lets its answer out and joins its thread.
     void finishSearch();
@@ -85,6 +93,8 @@ std::string uciDeepScore(int score);
 
 // The words of a command line, as UCI separates them: by any run of spaces and tabs.
 std::vector<std::string> words(const std::string& line);
+// Words from to to (excluded), with a space between each two.
+std::string joined(const std::vector<std::string>& words, size_t from, size_t to);
 
 // Writes a line to out at once, whole, whatever other thread writes there too.
 void sayLine(std::ostream& out, const std::string& line);

@@ -8,11 +8,7 @@
 #include "rules/rule_checker.h"
 #include "uci.h"
 
-namespace {
-
-// Reads one move of a position command and checks it like a human move in the game.
-bool readUciMove(const std::string& text, const Board& b, const MoveTable& table, MoveInfo& move,
-                 std::string& error) {
+bool UciEngine::readUciMove(const std::string& text, const Board& b, std::string& error, MoveInfo& move) const {
     const bool shaped = (text.size() == 4 || text.size() == 5) && text[0] >= 'a' && text[0] <= 'h' &&
                         text[1] >= '1' && text[1] <= '8' && text[2] >= 'a' && text[2] <= 'h' && text[3] >= '1' &&
                         text[3] <= '8';
@@ -28,7 +24,7 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
         return false;
     }
     move = MoveInfo(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a', NoPromotion, 0);
-    const RuleError code = checkMove(b, move, table, true, true);
+    const RuleError code = checkMove(b, move, *session->moveTable, true, true);
     if (code != Legal) {
         char reason[64] = "";
         moveErrorText(code, reason);
@@ -48,28 +44,31 @@ bool readUciMove(const std::string& text, const Board& b, const MoveTable& table
     return true;
 }
 
-}  // namespace
-
 void UciEngine::setPosition(const std::string& args, std::ostream& out) {
     const std::vector<std::string> w = words(args);
     size_t movesAt = 0;
     while (movesAt < w.size() && w[movesAt] != "moves") ++movesAt;
-    const auto inform = [&](const std::string& text) { sayLine(out, "info string " + text); };
+    // A refusal is told at once, and again by the next go, which answers 0000: a move of an earlier
+    // position would be illegal in the one the GUI means.
+    const auto refuse = [&](const std::string& text) {
+        positionError = text;
+        sayLine(out, "info string " + text + "; the position is refused");
+    };
+    positionError.clear();
 
     Board b;
     if (!w.empty() && w[0] == "startpos") {
         b.setStartPosition();
-        if (movesAt > 1) inform("ignored '" + w[1] + "' after startpos");
+        b.chess960 = settings.chess960;
+        if (movesAt > 1) sayLine(out, "info string ignored '" + w[1] + "' after startpos");
     } else if (!w.empty() && w[0] == "fen") {
         std::string fen, error;
         for (size_t i = 1; i < movesAt; ++i) fen += (i > 1 ? " " : "") + w[i];
-        if (!readFen(fen, b, error) || !(error = positionFault(b)).empty()) {
-            inform("bad FEN '" + fen + "': " + error + "; the position is unchanged");
-            return;
+        if (!readFen(fen, b, error, settings.chess960) || !(error = positionFault(b)).empty()) {
+            return refuse("bad FEN '" + fen + "': " + error);
         }
     } else {
-        inform("position needs startpos or fen; the position is unchanged");
-        return;
+        return refuse("position needs startpos or fen");
     }
 
     // The FEN's half-move clock counts moves since the last capture or pawn move.
@@ -78,8 +77,8 @@ void UciEngine::setPosition(const std::string& args, std::ostream& out) {
     for (size_t i = movesAt + 1; i < w.size(); ++i) {
         MoveInfo move;
         std::string error;
-        if (!readUciMove(w[i], b, *session->moveTable, move, error)) {
-            inform(error + "; the moves from this one on are ignored");
+        if (!readUciMove(w[i], b, error, move)) {
+            refuse(error);
             break;
         }
         keys.push_back(deep::positionKey(b));

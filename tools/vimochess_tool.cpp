@@ -59,21 +59,6 @@ bool readDepth(const std::string& s, int maxDepth, int& depth) {
     return depth <= maxDepth;
 }
 
-// The leaves of the tree of legal moves; the last ply's moves are counted, not made.
-uint64_t perft(const Board& board, const Occupancy& occupied, int depth) {
-    if (depth == 0) return 1;
-    if (depth == 1) return countLegalMoves(board, occupied);
-    uint64_t n = 0;
-    MoveWalk walk(board, occupied, true);
-    Board child;
-    Occupancy childOccupied;
-    for (GeneratedMove m; walk.next(m);) {
-        makeCandidate(board, occupied, m, child, childOccupied);
-        n += perft(child, childOccupied, depth - 1);
-    }
-    return n;
-}
-
 // Reads a position the engine can play from: a FEN it cannot read, or a position it cannot play
 // from, is refused with the reason, as the UCI engine refuses it.
 bool readPosition(const std::string& fen, Board& board, std::string& error) {

@@ -45,6 +45,7 @@ const auto& lateMoveReduction = reductions.by;
 struct Worker {
     Search& s;
     TimeManager time;
+    const bool proving;  // a mate search: nothing is pruned, reduced or answered by the table
     int64_t nextCheck = 0;
     bool aborted = false;
     std::vector<uint64_t> keys;  // the game's positions, then the current line's, by ply
@@ -56,7 +57,8 @@ struct Worker {
     int selectiveDepth = 0;
 
     Worker(Search& search, int sideToMove)
-        : s(search), time(search.limits, sideToMove), keys(search.history), rootAt(search.history.size()) {
+        : s(search), time(search.limits, sideToMove), proving(search.limits.mate > 0), keys(search.history),
+          rootAt(search.history.size()) {
         keys.resize(rootAt + maxPly + 2);
     }
 
@@ -195,7 +197,7 @@ struct Worker {
         // The table: its move goes first; outside the principal variation its score may answer.
         const Entry* entry = s.table.probe(p.key);
         const Move tableMove = entry ? entry->move : Move();
-        if (entry && !pvNode && entry->depth >= depth) {
+        if (entry && !pvNode && !proving && entry->depth >= depth) {
             const int score = entry->scoreAt(ply);
             if (entry->bound == ExactBound || (entry->bound == LowerBound && score >= beta) ||
                 (entry->bound == UpperBound && score <= alpha))
@@ -203,12 +205,12 @@ struct Worker {
         }
 
         // The static value, and the pruning it allows near the leaves while no mate is in sight.
-        const bool mateNear = std::abs(beta) > mateScore - maxPly;
+        const bool mateNear = proving || std::abs(beta) > mateScore - maxPly;
         const int staticValue = check ? -infinity : evaluate(p);
         // Reverse futility: far enough above beta, the opponent would not let it come to this.
         if (!pvNode && !check && !mateNear && depth <= 3 && staticValue - 120 * depth >= beta) return staticValue;
         // Null move: a pass that still leaves the opponent short of beta makes searching on pointless.
-        if (nullAllowed && !pvNode && !check && depth >= 3 && p.hasPieces() && staticValue >= beta) {
+        if (nullAllowed && !pvNode && !check && !proving && depth >= 3 && p.hasPieces() && staticValue >= beta) {
             Position passed;
             passed.pass(p);
             const int score = -search(passed, depth - 3 - depth / 6, -beta, -beta + 1, ply + 1, false);
@@ -240,7 +242,7 @@ struct Worker {
                 score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);
             } else {
                 int reduction = 0;
-                if (quiet && !check && depth >= 3 && i >= 3)
+                if (quiet && !check && !proving && depth >= 3 && i >= 3)
                     reduction = std::max(1, std::min(lateMoveReduction[std::min(depth, 63)][std::min(i, 63)] - pvNode, depth - 2));
                 score = -search(child, depth - 1 - reduction, -alpha - 1, -alpha, ply + 1, true);
                 if (score > alpha && reduction) score = -search(child, depth - 1, -alpha - 1, -alpha, ply + 1, true);
@@ -280,73 +282,91 @@ MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
     Worker w(*this, rootBoard.sideToMove);
     const Position root(rootBoard, rootHalfMoves);
 
+    // The root moves in the order of search, only those asked for when a list is given.
     ScoredMove moves[256];
     const Entry* entry = table.probe(root.key);
-    const int n = w.listMoves(root, moves, entry ? entry->move : Move(), 0, false);
+    int n = w.listMoves(root, moves, entry ? entry->move : Move(), 0, false);
+    if (!searchMoves.empty())
+        n = static_cast<int>(std::remove_if(moves, moves + n, [&](const ScoredMove& m) {
+                                 return std::find(searchMoves.begin(), searchMoves.end(), Move(m.move)) == searchMoves.end();
+                             }) - moves);
     if (n == 0) return MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
     std::stable_sort(moves, moves + n, [](const ScoredMove& a, const ScoredMove& b) { return a.order > b.order; });
     Move best = moves[0].move, reply;
     int bestValue = 0;
+    const int lineCount = std::max(1, std::min(lines, n));
 
     uint32_t random = noiseSeed | 1;
     const int lastDepth = std::min(limits.depth > 0 ? limits.depth : maxPly - 1, maxPly - 1);
     // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
     for (int depth = limits.depth > 0 ? std::min(3, lastDepth) : 1; depth <= lastDepth; ++depth) {
-        int alpha = -infinity;
-        int bestScore = -infinity, bestAt = -1;
-        std::vector<Move> line;
-        Position child;
-        for (int i = 0; i < n; ++i) {
-            const GeneratedMove m = moves[i].move;
-            if (report && w.time.elapsed() >= 1000) {
-                Report r;
-                r.depth = depth, r.nodes = nodes, r.milliseconds = w.time.elapsed();
-                r.currentMove = m.info(), r.currentMoveNumber = i + 1;
-                report(reportContext, r);
+        bool changed = false;
+        std::vector<Report> told;
+        // The best lines one after the other: each the best of the moves the lines before left.
+        for (int k = 0; k < lineCount && !w.aborted; ++k) {
+            int alpha = -infinity;
+            int bestScore = -infinity, bestAt = -1;
+            std::vector<Move> line;
+            Position child;
+            for (int i = k; i < n; ++i) {
+                const GeneratedMove m = moves[i].move;
+                if (report && w.time.elapsed() >= 1000) {
+                    Report r;
+                    r.depth = depth, r.nodes = nodes, r.milliseconds = w.time.elapsed();
+                    r.currentMove = m.info(), r.currentMoveNumber = i + 1;
+                    report(reportContext, r);
+                }
+                child.play(root, m);
+                w.keys[w.rootAt] = root.key;
+                int score;
+                if (noise > 0) {  // a weaker player: every move's score exactly, then an error added
+                    score = -w.search(child, depth - 1, -infinity, infinity, 1, true);
+                    random = random * 1664525u + 1013904223u;
+                    if (!w.aborted) score += static_cast<int>(random >> 8) % (2 * noise + 1) - noise;
+                } else if (i == k) {
+                    score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                } else {
+                    score = -w.search(child, depth - 1, -alpha - 1, -alpha, 1, true);
+                    if (score > alpha && !w.aborted) score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                }
+                if (w.aborted) break;
+                moves[i].order = score;
+                if (score > bestScore) {
+                    bestScore = score, bestAt = i;
+                    alpha = std::max(alpha, score);
+                    line.assign(1, Move(m));
+                    line.insert(line.end(), w.pv[1], w.pv[1] + w.pvLength[1]);
+                }
             }
-            child.play(root, m);
-            w.keys[w.rootAt] = root.key;
-            int score;
-            if (noise > 0) {  // a weaker player: every move's score exactly, then an error added
-                score = -w.search(child, depth - 1, -infinity, infinity, 1, true);
-                random = random * 1664525u + 1013904223u;
-                if (!w.aborted) score += static_cast<int>(random >> 8) % (2 * noise + 1) - noise;
-            } else if (i == 0) {
-                score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
-            } else {
-                score = -w.search(child, depth - 1, -alpha - 1, -alpha, 1, true);
-                if (score > alpha && !w.aborted) score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
-            }
-            if (w.aborted) break;
-            moves[i].order = score;
-            if (score > bestScore) {
-                bestScore = score, bestAt = i;
-                alpha = std::max(alpha, score);
-                line.assign(1, Move(m));
-                line.insert(line.end(), w.pv[1], w.pv[1] + w.pvLength[1]);
-            }
-        }
-        // An iteration cut short counts with the moves it searched to the end: the last whole
-        // iteration's best, searched first, and any that then proved better.
-        if (bestAt < 0) break;
-        const bool changed = Move(moves[bestAt].move) != best;
-        best = moves[bestAt].move, bestValue = bestScore;
-        // The best first in the next iteration, then the rest as this one scored them.
-        std::stable_sort(moves, moves + n, [&](const ScoredMove& a, const ScoredMove& b) {
-            return Move(a.move) == best ? true : Move(b.move) == best ? false : a.order > b.order;
-        });
-        // An iteration cut short is told only when it changed the move: the answer, and the reply
-        // expected, always come from the last principal variation told.
-        if (!w.aborted || changed) reply = line.size() > 1 ? line[1] : Move();
-        if (report && (!w.aborted || changed)) {
+            // A line cut short counts with the moves it searched to the end: the last whole
+            // iteration's best, searched first, and any that then proved better.
+            if (bestAt < 0) break;
+            const Move found = moves[bestAt].move;
+            if (k == 0) changed = found != best, best = found, bestValue = bestScore;
+            // The line's best at its place in the next iteration, then the rest as this one scored them.
+            std::stable_sort(moves + k, moves + n, [&](const ScoredMove& a, const ScoredMove& b) {
+                return Move(a.move) == found ? true : Move(b.move) == found ? false : a.order > b.order;
+            });
+            // An iteration cut short is told only when it changed the move: the answer, and the
+            // reply expected, always come from the last principal variation told.
+            if (k == 0 && (!w.aborted || changed)) reply = line.size() > 1 ? line[1] : Move();
             Report r;
-            r.depth = depth, r.selectiveDepth = std::max(depth, w.selectiveDepth), r.score = bestScore;
-            r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
+            r.depth = depth, r.score = bestScore, r.line = lines > 1 ? k + 1 : 0;
             for (size_t ply = 0; ply < line.size(); ++ply)
                 r.pv.push_back(line[ply].info(static_cast<int>(ply + rootBoard.sideToMove) % 2));
+            if (!w.aborted || changed) told.push_back(r);
+        }
+        for (Report& r : told) {
+            if (!report) break;
+            r.selectiveDepth = std::max(depth, w.selectiveDepth);
+            r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
             report(reportContext, r);
         }
-        if (w.aborted || !w.time.anotherIteration(depth, pliesToMate(bestScore), n, pondering.load())) break;
+        if (w.aborted || !w.time.anotherIteration(depth, pliesToMate(bestValue), n, pondering.load())) break;
+        // A mate search ends with a mate in as many moves as asked, or, with no other limit, once
+        // its iterations have shown that there is none.
+        if (limits.mate > 0 && (pliesToMate(bestValue) < 2 * limits.mate && bestValue > 0)) break;
+        if (limits.mate > 0 && depth >= 2 * limits.mate - 1 && !w.time.timed && limits.nodes == 0 && limits.depth == 0) break;
     }
     if (ponder) *ponder = reply.none() ? MoveInfo(-1, -1, -1, -1, NoPromotion, 0) : reply.info(opponent(rootBoard.sideToMove));
     MoveInfo answer = best.info(rootBoard.sideToMove);

@@ -23,6 +23,7 @@ struct Report {
     int64_t nodes = 0, milliseconds = 0;
     int hashPermille = 0;
     std::vector<MoveInfo> pv;  // the principal variation
+    int line = 0;              // which of the best lines it is, from 1, when more than one is asked
     MoveInfo currentMove;      // with currentMoveNumber > 0: the root move being searched
     int currentMoveNumber = 0;
 };
@@ -44,6 +45,10 @@ struct Search {
     // A weaker player: each root move's score gets a random error of up to this many centipawns.
     int noise = 0;
     uint32_t noiseSeed = 1;
+    // The best lines to find and tell, best first (only the best decides the move), and the root
+    // moves to search, when not all of them.
+    int lines = 1;
+    std::vector<Move> searchMoves;
 
     Search(Table& t, const std::atomic<bool>& stopFlag, const std::atomic<bool>& ponderFlag)
         : table(t), stop(stopFlag), pondering(ponderFlag) {}

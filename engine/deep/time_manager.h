@@ -16,6 +16,9 @@ struct Limits {
     int64_t increment[2] = {0, 0};
     int movesToGo = 0;           // 0: the rest of the game
     int64_t moveOverhead = 30;   // milliseconds lost per move between the GUI and the engine
+    // A mate in at most this many moves to find: the search prunes nothing that could hide one,
+    // and stops once it has one, or, with no other limit, once it has shown there is none.
+    int mate = 0;
 };
 
 // How long a move may take, in milliseconds from the start of the search: the search starts no

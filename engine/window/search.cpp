@@ -97,7 +97,7 @@ struct LeafValues {
             }
         }
         const bool kingTaken = captured != EmptySquare && pieceKind(captured) == King;
-        if (plainPiece && !kingTaken && !mayChangeMore(piece, from, to)) {
+        if (plainPiece && !kingTaken && !mayChangeMore(f.board, piece, from, to)) {
             const SquareKeys &taken = keys[captured][to], &entered = keys[piece][to];
             if (!tt.mayAnswer(departed.index ^ taken.index ^ entered.index, departed.key ^ taken.key ^ entered.key,
                               childSide))
