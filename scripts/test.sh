@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what it needs, builds, and runs every test.
-#   1. release build: unit tests, deep perft counts, cross-check against stockfish, a timed UCI
-#      session that checks every search limit
+#   1. release build: unit tests, deep perft counts, cross-checks against stockfish (standard chess
+#      and Chess960), a timed UCI session that checks every search limit, and one that asks what
+#      analysis GUIs ask (mate search, MultiPV, searchmoves, win/draw/loss)
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: unit tests
 #   3. ThreadSanitizer build: the threaded tests (game thread, UCI engine)
 #   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
@@ -36,9 +37,13 @@ bash scripts/perft-deep.sh build/release/vimochess-tool
 
 step "cross-check against stockfish"
 bash scripts/crosscheck-stockfish.sh build/release/vimochess-tool
+bash scripts/crosscheck-960.sh build/release/vimochess-uci
 
 step "the UCI engine's search limits, timed"
 bash scripts/uci-limits-test.sh build/release/vimochess-uci
+
+step "the UCI engine in analysis: mate search, MultiPV, searchmoves, win/draw/loss"
+bash scripts/uci-analysis-test.sh build/release/vimochess-uci
 
 step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 build build/asan Debug "address,undefined"

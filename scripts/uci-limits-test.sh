@@ -8,7 +8,8 @@
 #   go infinite         answers stop within 50 ms, and isready meanwhile within 50 ms
 #   go ponder + clock   answers only after ponderhit, then within its time
 #   go wtime/btime      answers within the time it may spend, well before its hard limit; more
-#                       with movestogo 1; less by the Move Overhead; at once with one legal move
+#                       with movestogo 1; less by the Move Overhead; at once with one legal move or a
+#                       mate found
 set -euo pipefail
 engine=${1:?usage: uci-limits-test.sh PATH/TO/vimochess-uci}
 [ -x "$engine" ] || { echo "uci-limits: no engine at '$engine'" >&2; exit 2; }
@@ -97,6 +98,10 @@ send "setoption name Move Overhead value 50"
 send "position fen rnb1kbnr/pppp1ppp/8/4p3/5P1q/8/PPPPP1PP/RNBQKBNR w KQkq - 1 3"
 start=$(now) && send "go wtime 60000 btime 60000" && expect '^bestmove '
 check "a single legal move: answered at once" '[ "$(bestmove)" = g2g3 ] && ((at - start <= 50))' "$((at - start)) ms"
+
+send "position fen 6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1"
+start=$(now) && send "go wtime 60000 btime 60000" && expect '^bestmove '
+check "a mate found under the clock: answered at once" '[ "$(bestmove)" = d1d8 ] && ((at - start <= 100))' "$((at - start)) ms"
 
 send quit
 wait "$pid" 2>/dev/null || true

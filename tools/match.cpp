@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/clock.h"
+#include "engine/deep/evaluation.h"
 #include "engine/deep/keys.h"
 #include "match_statistics.h"
 #include "rules/fen.h"
@@ -42,7 +43,8 @@ const char usage[] =
     "  -sprt ELO0 ELO1        stop when the test accepts either (alpha = beta = 0.05)\n"
     "  -adjudicate            end a game that both engines score beyond 1000 or, from move 40,\n"
     "                         within 10 centipawns for ten half-moves\n"
-    "  -out FILE              each game as a line: result|starting FEN|moves\n";
+    "  -out FILE              each game as a line: result|starting FEN|moves|each move's score from\n"
+    "                         White's side, as its engine told it, and the phase of its position\n";
 
 // An engine in a process of its own, talked to through pipes.
 struct EngineProcess {
@@ -127,7 +129,7 @@ bool ready(EngineProcess& e, const std::string& command, const std::vector<std::
 
 struct Game {
     double whiteScore = 0.5;
-    std::string reason, moves;
+    std::string reason, moves, scores;
     bool anomaly = false;  // a loss by an illegal move, a crash, a hang or the clock
 };
 
@@ -189,6 +191,7 @@ Game playGame(EngineProcess* engines[2], const std::string& fen, const Settings&
         }
         const auto found = std::find_if(legal.begin(), legal.end(), [&](const GeneratedMove& m) { return uciMoveName(m.info()) == answer; });
         if (found == legal.end()) return finish(loss, "illegal move " + answer, true);
+        const int phase = deep::Placement(b).phase;  // of the position the score is for
         MoveEffect effect;
         describeMove(b, found->from, found->to, found->promotion, effect);
         halfMoves = effect.halfMoveClockAfter(halfMoves);
@@ -196,6 +199,7 @@ Game playGame(EngineProcess* engines[2], const std::string& fen, const Settings&
         b.switchSide();
         ++seen[deep::positionKey(b)];
         g.moves += " " + answer;
+        g.scores += " " + std::to_string(side == White ? score : -score) + "/" + std::to_string(phase);
         // Adjudication: both engines' last two scores, from White's side.
         scores.push_back(side == White ? score : -score);
         const size_t n = scores.size();
@@ -248,7 +252,9 @@ struct Match {
         const double first = firstIsWhite ? g.whiteScore : 1 - g.whiteScore;
         ++played, points += first, anomalies += g.anomaly;
         const char* result = g.whiteScore == 1 ? "1-0" : g.whiteScore == 0 ? "0-1" : "1/2-1/2";
-        if (out) out << result << "|" << fen << "|" << g.moves.substr(g.moves.empty() ? 0 : 1) << "\n" << std::flush;
+        if (out)
+            out << result << "|" << fen << "|" << g.moves.substr(g.moves.empty() ? 0 : 1) << "|"
+                << g.scores.substr(g.scores.empty() ? 0 : 1) << "\n" << std::flush;
         std::printf("game %lld: %s (%s)%s\n", static_cast<long long>(game + 1), result, g.reason.c_str(),
                     firstIsWhite ? ", first engine White" : ", first engine Black");
         const auto other = firstScores.find(game ^ 1);

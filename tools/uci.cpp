@@ -7,6 +7,7 @@
 
 #include "engine/clock.h"
 #include "engine/deep/levels.h"
+#include "engine/deep/wdl.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/engine.h"
@@ -16,6 +17,7 @@ namespace {
 
 const char idName[] = "VimoChess 0.01a";
 const char idAuthor[] = "the VimoChess developers";
+const int chess960PlainDepth = 10;
 
 std::mutex outputGuard;
 
@@ -47,8 +49,15 @@ void reportIteration(const SearchContext& context, int depth, const MoveInfo& re
     sayLine(*listener.out, line.str());
 }
 
-// The deep search's iterations and, in long searches, the root move it is on.
+// The deep search's iterations and, in long searches, the root move it is on; with UCI_ShowWDL, the
+// odds of each score.
+struct DeepListener {
+    std::ostream* out;
+    bool showWdl;
+};
+
 void reportDeep(void* context, const deep::Report& r) {
+    const DeepListener& listener = *static_cast<const DeepListener*>(context);
     std::ostringstream line;
     line << "info depth " << r.depth;
     if (r.currentMoveNumber > 0) {
@@ -56,12 +65,17 @@ void reportDeep(void* context, const deep::Report& r) {
     } else {
         line << " seldepth " << r.selectiveDepth;
         if (r.line > 0) line << " multipv " << r.line;
-        line << " score " << uciDeepScore(r.score) << " nodes " << r.nodes
+        line << " score " << uciDeepScore(r.score);
+        if (listener.showWdl) {
+            const deep::WinDrawLoss odds = deep::winDrawLoss(r.score, r.phase);
+            line << " wdl " << odds.win << " " << odds.draw << " " << odds.loss;
+        }
+        line << " nodes " << r.nodes
              << " nps " << r.nodes * 1000 / (r.milliseconds + 1) << " hashfull " << r.hashPermille << " time "
              << r.milliseconds << " pv";
         for (const MoveInfo& m : r.pv) line << " " << uciMoveName(m);
     }
-    sayLine(*static_cast<std::ostream*>(context), line.str());
+    sayLine(*listener.out, line.str());
 }
 
 // Reads "go"'s parameters into limits; a number that is not one is told in errors and its limit
@@ -245,7 +259,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     if (!positionError.empty()) sayLine(out, "info string no position to search: " + positionError);
     if (!positionError.empty() || !hasLegalMove(board)) return searchEnded_("bestmove 0000");
 
-    if (!limited || settings.windowEngine) {
+    if ((!limited && !settings.chess960) || settings.windowEngine) {
         // The window's engine: depths 3, 4 and 5, from the game's own table and book.
         worker = std::thread([this, board, &out] {
             ThinkingListener listener{&out, millisecondClock()};
@@ -258,6 +272,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         });
         return;
     }
+    if (!limited) limits.depth = chess960PlainDepth;  // Chess960 without limits: the deep search, to a fixed depth
     int noise = 0;
     if (settings.limitStrength) {
         const deep::Level level = deep::levelFor(settings.elo > 0 ? settings.elo : deep::maxElo);
@@ -273,8 +288,9 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         search.searchMoves = searchMoves;
         search.history = keys;
         search.rootHalfMoves = clock;
+        DeepListener listener{&out, settings.showWdl};
         search.report = reportDeep;
-        search.reportContext = &out;
+        search.reportContext = &listener;
         search.noise = noise;
         search.noiseSeed = static_cast<uint32_t>(millisecondClock());
         MoveInfo reply;

@@ -94,7 +94,9 @@ struct Worker {
         MoveWalk walk(p.board, p.occupied, true, only);
         int n = 0;
         for (GeneratedMove m; walk.next(m);) {
-            const PieceCode piece = p.board.squares[m.from], victim = p.board.squares[m.to];
+            const PieceCode piece = p.board.squares[m.from];
+            // In Chess960 castling is the king's move onto its own rook: no capture.
+            const PieceCode victim = pieceSide(p.board.squares[m.to]) == p.side() ? EmptySquare : p.board.squares[m.to];
             const bool capture = victim != EmptySquare || (pieceKind(piece) == Pawn && (m.from & 7) != (m.to & 7));
             const bool queening = m.promotion != NoPromotion && pieceKind(m.promotion) == Queen;
             if (capturesOnly && !capture && !queening) continue;
@@ -300,8 +302,8 @@ MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
     const int lastDepth = std::min(limits.depth > 0 ? limits.depth : maxPly - 1, maxPly - 1);
     // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
     for (int depth = limits.depth > 0 ? std::min(3, lastDepth) : 1; depth <= lastDepth; ++depth) {
-        bool changed = false;
-        std::vector<Report> told;
+        std::vector<std::vector<Move>> found;  // the lines this iteration searched to the end
+        std::vector<int> scores;
         // The best lines one after the other: each the best of the moves the lines before left.
         for (int k = 0; k < lineCount && !w.aborted; ++k) {
             int alpha = -infinity;
@@ -341,26 +343,39 @@ MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
             // A line cut short counts with the moves it searched to the end: the last whole
             // iteration's best, searched first, and any that then proved better.
             if (bestAt < 0) break;
-            const Move found = moves[bestAt].move;
-            if (k == 0) changed = found != best, best = found, bestValue = bestScore;
             // The line's best at its place in the next iteration, then the rest as this one scored them.
+            const Move best = moves[bestAt].move;
             std::stable_sort(moves + k, moves + n, [&](const ScoredMove& a, const ScoredMove& b) {
-                return Move(a.move) == found ? true : Move(b.move) == found ? false : a.order > b.order;
+                return Move(a.move) == best ? true : Move(b.move) == best ? false : a.order > b.order;
             });
-            // An iteration cut short is told only when it changed the move: the answer, and the
-            // reply expected, always come from the last principal variation told.
-            if (k == 0 && (!w.aborted || changed)) reply = line.size() > 1 ? line[1] : Move();
-            Report r;
-            r.depth = depth, r.score = bestScore, r.line = lines > 1 ? k + 1 : 0;
-            for (size_t ply = 0; ply < line.size(); ++ply)
-                r.pv.push_back(line[ply].info(static_cast<int>(ply + rootBoard.sideToMove) % 2));
-            if (!w.aborted || changed) told.push_back(r);
+            found.push_back(line), scores.push_back(bestScore);
         }
-        for (Report& r : told) {
-            if (!report) break;
-            r.selectiveDepth = std::max(depth, w.selectiveDepth);
-            r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
-            report(reportContext, r);
+        const int completed = static_cast<int>(found.size());
+        if (completed == 0) break;
+        // The lines best first: a later line's search may score its move above an earlier one's.
+        std::vector<int> rank(completed);
+        for (int k = 0; k < completed; ++k) rank[k] = k;
+        std::stable_sort(rank.begin(), rank.end(), [&](int a, int b) { return scores[a] > scores[b]; });
+        std::vector<ScoredMove> ranked;
+        for (int k : rank) ranked.push_back(moves[k]);
+        std::copy(ranked.begin(), ranked.end(), moves);
+        const bool changed = Move(moves[0].move) != best;
+        best = moves[0].move, bestValue = scores[rank[0]];
+        // An iteration cut short is told only when it changed the move: the answer, and the reply
+        // expected, always come from the last principal variation told.
+        if (!w.aborted || changed) {
+            const std::vector<Move>& first = found[rank[0]];
+            reply = first.size() > 1 ? first[1] : Move();
+            for (int k = 0; report && k < completed; ++k) {
+                Report r;
+                r.depth = depth, r.score = scores[rank[k]], r.line = lines > 1 ? k + 1 : 0;
+                for (size_t ply = 0; ply < found[rank[k]].size(); ++ply)
+                    r.pv.push_back(found[rank[k]][ply].info(static_cast<int>(ply + rootBoard.sideToMove) % 2));
+                r.selectiveDepth = std::max(depth, w.selectiveDepth);
+                r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
+                r.phase = root.placement.phase;
+                report(reportContext, r);
+            }
         }
         if (w.aborted || !w.time.anotherIteration(depth, pliesToMate(bestValue), n, pondering.load())) break;
         // A mate search ends with a mate in as many moves as asked, or, with no other limit, once

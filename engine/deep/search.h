@@ -22,6 +22,7 @@ struct Report {
     int score = 0;             // for the side to move; a mate as mateScore - plies
     int64_t nodes = 0, milliseconds = 0;
     int hashPermille = 0;
+    int phase = 0;             // of the root: 24 with all the pieces on the board, 0 with none
     std::vector<MoveInfo> pv;  // the principal variation
     int line = 0;              // which of the best lines it is, from 1, when more than one is asked
     MoveInfo currentMove;      // with currentMoveNumber > 0: the root move being searched

@@ -28,11 +28,11 @@ TEST(Match, Statistics) {
     EXPECT_EQ(spaced(std::lround(100 * sprtLower(0.05, 0.05)), std::lround(100 * sprtUpper(0.05, 0.05))), "-294 294");
 }
 
-// Two games of the UCI engine against itself from one opening, each side White once, and the
-// refusals of bad arguments.
+// Two games of the UCI engine against itself from one opening, each side White once, played out to
+// mate, and the refusals of bad arguments.
 TEST(Match, AShortMatch) {
     const std::string openings = testing::TempDir() + "openings.fen";
-    std::ofstream(openings) << "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n";
+    std::ofstream(openings) << "4k3/8/8/8/8/8/8/3QK3 w - - 0 1\n";  // won for White: never adjudicated unless asked
     const auto [status, out] = run(VIMOCHESS_MATCH, spaced("-1", VIMOCHESS_UCI, "-2", VIMOCHESS_UCI, "-openings", openings, "-nodes 2000"));
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(std::regex_search(out, std::regex("game 1: 1-0 \\(mate\\).*\n.*\ngame 2: 1-0 \\(mate\\).*\n.*2 games, first engine 1.0 points.*\n"

@@ -2,6 +2,7 @@
 // wait or stop, the recorded game replayed through it, positions and their refusals, scores and
 // move names.
 #include <climits>
+#include <iterator>
 #include <regex>
 #include <set>
 
@@ -28,15 +29,23 @@ TEST(Uci, Conversations) {
     const std::string options =
         "option name Hash type spin default 9 min 1 max 1024\noption name Clear Hash type button\n"
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
-        "option name UCI_LimitStrength type check default false\n"
-        "option name UCI_Elo type spin default 1950 min 1000 max 1950\noption name Window Engine type check default false\n";
+        "option name MultiPV type spin default 1 min 1 max 500\noption name UCI_LimitStrength type check default false\n"
+        "option name UCI_Elo type spin default 1950 min 1000 max 1950\noption name UCI_Chess960 type check default false\n"
+        "option name UCI_ShowWDL type check default false\noption name Window Engine type check default false\n";
     const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
                       mated = "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv "
                               "a7a5\ninfo depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"uci", "quit", "isready"}, "id name VimoChess 0.01a\nid author the VimoChess developers\n" + options + "uciok\n"},
-        {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame"},
-         "readyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
+        {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame", "isready"},
+         "readyok\nreadyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
+        {{"setoption name hash value 0", "SetOption Name UCI_LimitStrength Value TRUE", "setoption name uci_elo value 999"},
+         "info string Hash takes a number from 1 to 1024, not '0'\n"
+         "info string UCI_Elo takes a number from 1000 to 1950, not '999'\n"},  // names and checks in any case
+        {{"position fen 8/8/8/8/8/8/8/8 w - - 0 1", "go depth 3"},  // a refused position: no move of another
+         "info string bad FEN '8/8/8/8/8/8/8/8 w - - 0 1': each side needs exactly one king; the position is refused\n"
+         "info string no position to search: bad FEN '8/8/8/8/8/8/8/8 w - - 0 1': each side needs exactly one king\n"
+         "bestmove 0000\n"},
         {{"setoption name Hash value 0", "setoption name UCI_Elo value 3000", "setoption name Window Engine value 1",
           "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
          "info string Hash takes a number from 1 to 1024, not '0'\ninfo string UCI_Elo takes a number from 1000 to "
@@ -81,16 +90,23 @@ TEST(Uci, DrawsAndMatesWithLimits) {
 }
 
 // A mate's distance, whichever side it is for, is the true one also when the table, which keeps what
-// the earlier searches of the game found, answers: along a mating line, one search a position.
+// the earlier searches of the game found, answers: along a mating line, one search a position. The
+// principal variation runs to the mate, and the answer is its first move, the move expected in
+// reply its second.
 TEST(Uci, MateDistancesAlongALine) {
     std::vector<std::string> lines;
     std::string position = "position fen 8/7k/8/8/4K3/4Q3/8/8 w - - 0 1 moves", scores;
     for (const char* move : {"e3g5", "h7h8", "e4f5", "h8h7", "f5f6", "h7h8", ""})
         lines.insert(lines.end(), {position, "go depth 12"}), position += std::string(" ") + move;
     const std::string out = program(lines);
-    const std::regex last("score (mate -?\\d+) pv [^\n]*\nbestmove");
-    for (std::sregex_iterator i(out.begin(), out.end(), last), end; i != end; ++i) scores += (*i)[1].str() + "|";
-    EXPECT_EQ(scores, "mate 4|mate -3|mate 3|mate -2|mate 2|mate -1|mate 1|") << out;
+    const std::regex last("score (mate -?\\d+) pv ([^\n]*)\nbestmove ([^ \n]*)( ponder ([^\n]*))?");
+    for (std::sregex_iterator i(out.begin(), out.end(), last), end; i != end; ++i) {
+        std::istringstream pv((*i)[2].str());
+        std::vector<std::string> moves{std::istream_iterator<std::string>(pv), std::istream_iterator<std::string>()};
+        const bool answered = moves[0] == (*i)[3] && (moves.size() == 1 ? !(*i)[4].matched : moves[1] == (*i)[5]);
+        scores += spaced((*i)[1].str(), moves.size(), answered) + "|";
+    }
+    EXPECT_EQ(scores, "mate 4 7 1|mate -3 6 1|mate 3 5 1|mate -2 4 1|mate 2 3 1|mate -1 2 1|mate 1 1 1|") << out;
 }
 
 // Options take effect at once: Hash makes a table of its size (a small one fills, a large one made
@@ -217,7 +233,7 @@ TEST(Uci, TheRecordedGameReplayed) {
 // the program plays it. The draws are rows of GameLoop.ScriptedGamesRefusalsAndResults.
 TEST(Uci, TheRulesOfTheWindowsReadme) {
     const std::string castle = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves ", p = "4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1 moves",
-                      no = ": Can't do a ?!; the moves from this one on are ignored\n";
+                      no = ": Can't do a ?!; the position is refused\n";
     const std::vector<std::string> cases = {
         // En passant right after the double step, not a move later, and not after a single step.
         p + " e2e4 d4e3", p + " e2e4 e8d8 e1d1 d4e3!", "4k3/8/3p4/4P3/8/8/8/4K3 b - - 0 1 moves d6d5 e5d6!",
