@@ -7,9 +7,10 @@
 
 namespace deep {
 
-// What a piece counts for in an exchange and in the order of captures: the evaluation's value in
-// whole pawns, so that a knight and a bishop are worth the same, and the king above everything.
-inline int exchangeValue(int kind) { return kind == King ? 20000 : pieceValue[kind] / 100 * 100; }
+// What a piece counts for in an exchange and in the order of captures: the evaluation's middlegame
+// value to the nearest whole pawn, so that a knight and a bishop are worth the same, and the king
+// above everything.
+inline int exchangeValue(int kind) { return kind == King ? 20000 : (weights.material[kind].mg + 50) / 100 * 100; }
 
 int exchangeGain(const Board& board, const Occupancy& occupied, int from, int to);
 

@@ -10,23 +10,61 @@
 
 using namespace deep;
 
-// Material and placement, then the structure terms, for the side to move; each row beside the one
-// it differs from by one term.
-TEST(DeepSearch, EvaluationTermByTerm) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {startFen, "0 0"}, {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", "-40 -3"},  // for Black
-        {"4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", "125 28"}, {"4k3/3p4/8/4P3/8/8/8/4K3 w - - 0 1", "45 0"},  // passed or not
-        {"4k3/8/8/8/8/4P3/4P3/4K3 w - - 0 1", "180 -26"},                                             // doubled, isolated
-        {"4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1", "640 36"}, {"4k3/8/8/8/8/8/8/2B1KN2 w - - 0 1", "610 3"},  // the bishop pair
-        {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "500 26"}, {"4k3/p7/8/8/8/8/8/R3K3 w - - 0 1", "395 26"},    // open, half open
-        {"r5k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1", "0 0"}, {"r5k1/5ppp/8/8/8/5PPP/8/R5K1 w - - 0 1", "-35 -3"},  // shelter
-        {"4k3/8/8/8/3N4/8/8/4K3 w - - 0 1", "340 16"}, {"4k3/8/8/8/8/8/8/N3K3 w - - 0 1", "270 -8"},  // mobility
-        {"8/8/8/3k4/8/8/8/K7 w - - 0 1", "-90 0"},  // the kings in the endgame
+// Each term where it belongs: the weights a position counts, White's count less Black's, with the
+// danger terms apart; and the evaluation is the sum of the weights it counts.
+TEST(DeepSearch, EvaluationTerms) {
+    const Weights& w = weights;
+    struct Case {
+        const char* position;
+        std::vector<std::pair<const Score*, int>> counted, notCounted;
     };
-    for (const auto& [position, expected] : cases) {
-        const Board b = fen(position);
+    const std::vector<Case> cases = {
+        {"3k4/8/8/4P3/8/8/8/4K3 w - - 0 1",  // a passed pawn, free, 5 squares from its king, 2 from the other
+         {{&w.passed[4], 1}, {&w.passedFree[4], 1}, {&w.passedOwnKing[4], 5}, {&w.passedEnemyKing[4], 2}, {&w.isolated, 1}}, {}},
+        {"4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", {{&w.passed[4], 1}}, {{&w.passedFree[4], 1}}},  // the king in its way
+        {"4k3/3p4/8/4P3/8/8/8/4K3 w - - 0 1", {}, {{&w.passed[4], 1}}},  // not passed
+        {"4k3/8/8/8/8/4P3/4P3/4K3 w - - 0 1", {{&w.doubled, 1}, {&w.isolated, 2}}, {}},
+        {"4k3/8/8/8/2PP4/8/8/4K3 w - - 0 1", {{&w.connected[3], 2}}, {{&w.isolated, 1}}},
+        {"4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1", {{&w.bishopPair, 1}}, {}},
+        {"4k3/8/8/8/8/8/8/2B1KN2 w - - 0 1", {}, {{&w.bishopPair, 1}}},
+        {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", {{&w.rookOpenFile, 1}}, {}},
+        {"4k3/p7/8/8/8/8/8/R3K3 w - - 0 1", {{&w.rookHalfOpenFile, 1}}, {}},
+        {"4k3/8/8/3N4/4P3/8/8/4K3 w - - 0 1", {{&w.outpost[0], 1}}, {}},
+        {"4k3/2p5/8/3N4/4P3/8/8/4K3 w - - 0 1", {}, {{&w.outpost[0], 1}}},  // a pawn can still drive it away
+        {"4k3/8/2p5/3N4/4P3/8/8/4K3 w - - 0 1", {{&w.threatByPawn, -1}}, {{&w.outpost[0], 1}}},
+        {"4k3/8/8/8/8/8/3p4/4K3 w - - 0 1", {{&w.hanging, 1}}, {}},         // the king takes the pawn
+        {"4k3/8/8/8/3n4/4P3/8/4K3 w - - 0 1", {{&w.threatByPawn, 1}, {&w.hanging, 1}}, {}},
+        {"r3k3/8/8/8/8/8/8/R3K3 b - - 0 1", {{&w.threatByRook[Rook], 0}, {&w.tempo, -1}}, {}},
+    };
+    for (const Case& c : cases) {
+        const Board b = fen(c.position);
+        Trace t;
+        evaluateTerms(b, Occupancy(b), t);
+        const auto counted = [&](const Score* weight) {
+            int n = 0;
+            for (const auto& [i, count] : t.linear) n += i == weightIndex(*weight) ? count : 0;
+            return n;
+        };
+        for (const auto& [weight, n] : c.counted) EXPECT_EQ(counted(weight), n) << c.position << " weight " << weightIndex(*weight);
+        for (const auto& [weight, n] : c.notCounted) EXPECT_NE(counted(weight), n) << c.position << " weight " << weightIndex(*weight);
+    }
+    const std::vector<Board> positions = randomPositions(12, 60, 3);
+    for (const Board& b : positions) {
+        if (positionFault(b) != "") continue;
+        Trace t;
+        evaluateTerms(b, Occupancy(b), t);
+        Evaluation sum;
+        for (const auto& [i, count] : t.linear) sum.add((&w.material[0])[i], White, count);
+        for (int c = 0; c < 2; ++c)
+            for (const auto& [i, count] : t.dangers[c]) sum.danger((&w.material[0])[i], c, count);
         const Placement placement(b);
-        EXPECT_EQ(spaced(placement.score(b.sideToMove), structureTerms(b, Occupancy(b), placement)), expected) << position;
+        ASSERT_EQ(placement.taper(sum.withDangers(), b.sideToMove), evaluate(b, Occupancy(b), placement)) << b.sideToMove;
+        // The same position with the colours swapped and the board upside down scores the same.
+        Board mirrored;
+        for (int s = 0; s < 64; ++s)
+            mirrored.squares[s ^ 56] = b.squares[s] == EmptySquare ? EmptySquare : static_cast<PieceCode>(b.squares[s] ^ 1);
+        mirrored.sideToMove = opponent(b.sideToMove);
+        ASSERT_EQ(evaluate(mirrored, Occupancy(mirrored), Placement(mirrored)), evaluate(b, Occupancy(b), placement));
     }
 }
 

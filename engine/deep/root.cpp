@@ -1,0 +1,120 @@
+// The iterations at the root: deeper each time, the best lines one after the other, each told as it
+// is found, until the limits or the search itself say it is enough.
+#include <algorithm>
+
+#include "worker.h"
+
+namespace deep {
+
+MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
+    nodes = 0;
+    ++table.age;
+    Worker w(*this, rootBoard.sideToMove);
+    const Position root(rootBoard, rootHalfMoves);
+
+    // The root moves in the order of search, only those asked for when a list is given.
+    ScoredMove moves[256];
+    const Entry* entry = table.probe(root.key);
+    int n = w.listMoves(root, moves, entry ? entry->move : Move(), 0, false);
+    if (!searchMoves.empty())
+        n = static_cast<int>(std::remove_if(moves, moves + n, [&](const ScoredMove& m) {
+                                 return std::find(searchMoves.begin(), searchMoves.end(), Move(m.move)) == searchMoves.end();
+                             }) - moves);
+    if (n == 0) return MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
+    std::stable_sort(moves, moves + n, [](const ScoredMove& a, const ScoredMove& b) { return a.order > b.order; });
+    Move best = moves[0].move, reply;
+    int bestValue = 0;
+    const int lineCount = std::max(1, std::min(lines, n));
+
+    uint32_t random = noiseSeed | 1;
+    const int lastDepth = std::min(limits.depth > 0 ? limits.depth : maxPly - 1, maxPly - 1);
+    // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
+    for (int depth = limits.depth > 0 ? std::min(3, lastDepth) : 1; depth <= lastDepth; ++depth) {
+        std::vector<std::vector<Move>> found;  // the lines this iteration searched to the end
+        std::vector<int> scores;
+        // The best lines one after the other: each the best of the moves the lines before left.
+        for (int k = 0; k < lineCount && !w.aborted; ++k) {
+            int alpha = -infinity;
+            int bestScore = -infinity, bestAt = -1;
+            std::vector<Move> line;
+            Position child;
+            for (int i = k; i < n; ++i) {
+                const GeneratedMove m = moves[i].move;
+                if (report && w.time.elapsed() >= 1000) {
+                    Report r;
+                    r.depth = depth, r.nodes = nodes, r.milliseconds = w.time.elapsed();
+                    r.currentMove = m.info(), r.currentMoveNumber = i + 1;
+                    report(reportContext, r);
+                }
+                child.play(root, m);
+                w.keys[w.rootAt] = root.key;
+                int score;
+                if (noise > 0) {  // a weaker player: every move's score exactly, then an error added
+                    score = -w.search(child, depth - 1, -infinity, infinity, 1, true);
+                    random = random * 1664525u + 1013904223u;
+                    if (!w.aborted) score += static_cast<int>(random >> 8) % (2 * noise + 1) - noise;
+                } else if (i == k) {
+                    score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                } else {
+                    score = -w.search(child, depth - 1, -alpha - 1, -alpha, 1, true);
+                    if (score > alpha && !w.aborted) score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                }
+                if (w.aborted) break;
+                moves[i].order = score;
+                if (score > bestScore) {
+                    bestScore = score, bestAt = i;
+                    alpha = std::max(alpha, score);
+                    line.assign(1, Move(m));
+                    line.insert(line.end(), w.pv[1], w.pv[1] + w.pvLength[1]);
+                }
+            }
+            // A line cut short counts with the moves it searched to the end: the last whole
+            // iteration's best, searched first, and any that then proved better.
+            if (bestAt < 0) break;
+            // The line's best at its place in the next iteration, then the rest as this one scored them.
+            const Move best = moves[bestAt].move;
+            std::stable_sort(moves + k, moves + n, [&](const ScoredMove& a, const ScoredMove& b) {
+                return Move(a.move) == best ? true : Move(b.move) == best ? false : a.order > b.order;
+            });
+            found.push_back(line), scores.push_back(bestScore);
+        }
+        const int completed = static_cast<int>(found.size());
+        if (completed == 0) break;
+        // The lines best first: a later line's search may score its move above an earlier one's.
+        std::vector<int> rank(completed);
+        for (int k = 0; k < completed; ++k) rank[k] = k;
+        std::stable_sort(rank.begin(), rank.end(), [&](int a, int b) { return scores[a] > scores[b]; });
+        std::vector<ScoredMove> ranked;
+        for (int k : rank) ranked.push_back(moves[k]);
+        std::copy(ranked.begin(), ranked.end(), moves);
+        const bool changed = Move(moves[0].move) != best;
+        best = moves[0].move, bestValue = scores[rank[0]];
+        // An iteration cut short is told only when it changed the move: the answer, and the reply
+        // expected, always come from the last principal variation told.
+        if (!w.aborted || changed) {
+            const std::vector<Move>& first = found[rank[0]];
+            reply = first.size() > 1 ? first[1] : Move();
+            for (int k = 0; report && k < completed; ++k) {
+                Report r;
+                r.depth = depth, r.score = scores[rank[k]], r.line = lines > 1 ? k + 1 : 0;
+                for (size_t ply = 0; ply < found[rank[k]].size(); ++ply)
+                    r.pv.push_back(found[rank[k]][ply].info(static_cast<int>(ply + rootBoard.sideToMove) % 2));
+                r.selectiveDepth = std::max(depth, w.selectiveDepth);
+                r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
+                r.phase = root.placement.phase;
+                report(reportContext, r);
+            }
+        }
+        if (w.aborted || !w.time.anotherIteration(depth, pliesToMate(bestValue), n, pondering.load())) break;
+        // A mate search ends with a mate in as many moves as asked, or, with no other limit, once
+        // its iterations have shown that there is none.
+        if (limits.mate > 0 && (pliesToMate(bestValue) < 2 * limits.mate && bestValue > 0)) break;
+        if (limits.mate > 0 && depth >= 2 * limits.mate - 1 && !w.time.timed && limits.nodes == 0 && limits.depth == 0) break;
+    }
+    if (ponder) *ponder = reply.none() ? MoveInfo(-1, -1, -1, -1, NoPromotion, 0) : reply.info(opponent(rootBoard.sideToMove));
+    MoveInfo answer = best.info(rootBoard.sideToMove);
+    answer.value = bestValue;
+    return answer;
+}
+
+}  // namespace deep

@@ -1,0 +1,79 @@
+// One thread's search: its time, what it learns of the move order (killers, history), the
+// principal variation, and the keys of the game and of the line it is on. Its node search is in
+// search.cpp, its iterations at the root in root.cpp.
+#pragma once
+
+#include <vector>
+
+#include "position.h"
+#include "search.h"
+
+namespace deep {
+
+struct ScoredMove {
+    GeneratedMove move;
+    int order;
+};
+
+struct Worker {
+    Search& s;
+    TimeManager time;
+    const bool proving;  // a mate search: nothing is pruned, reduced or answered by the table
+    int64_t nextCheck = 0;
+    bool aborted = false;
+    std::vector<uint64_t> keys;  // the game's positions, then the current line's, by ply
+    size_t rootAt = 0;
+    Move killers[maxPly + 1][2] = {};
+    int history[12][64] = {};
+    Move pv[maxPly + 1][maxPly + 1] = {};
+    int pvLength[maxPly + 1] = {};
+    int selectiveDepth = 0;
+
+    Worker(Search& search, int sideToMove)
+        : s(search), time(search.limits, sideToMove), proving(search.limits.mate > 0), keys(search.history),
+          rootAt(search.history.size()) {
+        keys.resize(rootAt + maxPly + 2);
+    }
+
+    // Whether to stop: a node limit reached, or, looked at every 1024 positions, stop told or the
+    // time up.
+    bool timeUp() {
+        if (aborted || (s.limits.nodes > 0 && s.nodes >= s.limits.nodes)) return aborted = true;
+        if (s.nodes < nextCheck) return false;
+        nextCheck = s.nodes + 1024;
+        aborted = s.stop.load() || time.outOfTime(s.pondering.load());
+        return aborted;
+    }
+
+    bool repeated(const Position& p, int ply) const {
+        const size_t at = rootAt + ply;
+        for (size_t back = 2; back <= static_cast<size_t>(p.halfMoves) && back <= at; back += 2)
+            if (keys[at - back] == p.key) return true;
+        return false;
+    }
+
+
+    // The moves of the position, each with its place in the order of search: the table's move,
+    // captures that do not lose material (by the value taken, then the taker) and queen promotions,
+    // the killers, the quiet moves by history, the captures that lose material, the other
+    // promotions. Capturing alone, the losing captures are left out.
+    int listMoves(const Position& p, ScoredMove* list, Move tableMove, int ply, bool capturesOnly);
+    static GeneratedMove takeBest(ScoredMove* list, int n, int i) {
+        int best = i;
+        for (int j = i + 1; j < n; ++j)
+            if (list[j].order > list[best].order) best = j;
+        std::swap(list[i], list[best]);
+        return list[i].move;
+    }
+
+    // Material and placement, and the structure terms, which are not worked out when the first
+    // are so far outside the window that they could not bring it back.
+    int evaluate(const Position& p, int alpha = -infinity, int beta = infinity) const;
+    // The search of captures (of every move when in check) until the position is quiet.
+    int quiesce(const Position& p, int alpha, int beta, int ply);
+    // The score of the position, ply half-moves below the root, searched to depth within alpha and
+    // beta; in a window wider than one, the principal variation from it in pv[ply].
+    int search(const Position& p, int depth, int alpha, int beta, int ply, bool nullAllowed);
+};
+
+}  // namespace deep
