@@ -15,7 +15,13 @@ namespace {
 // Bands of the move order.
 const int tableMoveFirst = 1 << 30, goodCapture = 1 << 29, killer = 1 << 28;  // quiet moves: 0 up to killer
 const int losingCapture = -(1 << 19), underpromotion = -(1 << 20);
+const int quietMove = 1 << 20;  // and its history, from -historyLimit to historyLimit, added
 bool isQuiet(int order) { return order >= 0 && order < killer; }
+
+// A move's history: what it gained when it caused a cut-off, less what it lost when another did,
+// by the square of the depth; the more it has, the less a change moves it.
+const int historyLimit = 16384;
+void credit(int& history, int bonus) { history += bonus - history * std::abs(bonus) / historyLimit; }
 
 // The structure terms stay within this margin, mostly: beyond it material and placement decide
 // alone.
@@ -78,7 +84,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
         else if (move == killers[ply][1])
             order = killer;
         else
-            order = history[piece][m.to];
+            order = quietMove + history[piece][m.to];
         list[n++] = ScoredMove{m, order};
     }
     return n;
@@ -184,18 +190,24 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     int best = -infinity;
     Move bestMove;
     Position child;
+    GeneratedMove quietsSearched[64];
+    int quietsTried = 0;
     for (int i = 0; i < n; ++i) {
         const GeneratedMove m = takeBest(list, n, i);
         const bool quiet = isQuiet(list[i].order);
         if (futile && i > 0 && quiet) continue;
+        if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
         child.play(p, m);
         int score;
         if (i == 0) {
             score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);
         } else {
             int reduction = 0;
-            if (quiet && !check && !proving && depth >= 3 && i >= 3)
-                reduction = std::max(1, std::min(lateMoveReduction[std::min(depth, 63)][std::min(i, 63)] - pvNode, depth - 2));
+            // Reduced less for a move with a good history, more for a bad one.
+            if (quiet && !check && !proving && depth >= 3 && i >= 3) {
+                const int byHistory = history[p.board.squares[m.from]][m.to] / (historyLimit / 2);
+                reduction = std::max(1, std::min(lateMoveReduction[std::min(depth, 63)][std::min(i, 63)] - pvNode - byHistory, depth - 2));
+            }
             score = -search(child, depth - 1 - reduction, -alpha - 1, -alpha, ply + 1, true);
             if (score > alpha && reduction) score = -search(child, depth - 1, -alpha - 1, -alpha, ply + 1, true);
             if (score > alpha && score < beta) score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);
@@ -210,12 +222,15 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
                 std::copy(pv[ply + 1], pv[ply + 1] + pvLength[ply + 1], pv[ply] + 1);
                 pvLength[ply] = pvLength[ply + 1] + 1;
             }
-            // A cut-off: a quiet move that caused it becomes a killer and gains history.
+            // A cut-off: a quiet move that caused it becomes a killer and gains history, the quiet
+            // moves searched before it lose some.
             if (score >= beta) {
                 if (quiet) {
                     if (killers[ply][0] != bestMove) killers[ply][1] = killers[ply][0], killers[ply][0] = bestMove;
-                    int& h = history[p.board.squares[m.from]][m.to];
-                    h = std::min(h + depth * depth, 1 << 26);
+                    const int bonus = std::min(depth * depth, 1200);
+                    for (int j = 0; j < quietsTried; ++j)
+                        credit(history[p.board.squares[quietsSearched[j].from]][quietsSearched[j].to],
+                               quietsSearched[j].from == m.from && quietsSearched[j].to == m.to ? bonus : -bonus);
                 }
                 break;
             }
