@@ -45,15 +45,15 @@ engine() {
   echo "$dir/build/vimochess-uci"
 }
 base=$(engine "$1") new=$(engine "$2")
-cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/release" -j"$concurrency" --target vimochess-match >/dev/null
+cmake -S "$root" -B "$root/build/sprt/runner" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build/sprt/runner" -j"$concurrency" --target vimochess-match >/dev/null
 openings=$root/build/strength/openings.fen
 [ -s "$openings" ] || python3 "$root/scripts/make-openings.py" "$openings"
 
 limit=(-nodes "$nodes")
 [ -z "$tc" ] || limit=(-tc "$tc")
 log=$root/build/sprt/$(date +%Y%m%d-%H%M%S).log
-"$root/build/release/vimochess-match" -1 "$new" -2 "$base" -openings "$openings" -games "$games" "${limit[@]}" \
+"$root/build/sprt/runner/vimochess-match" -1 "$new" -2 "$base" -openings "$openings" -games "$games" "${limit[@]}" \
   -concurrency "$concurrency" -adjudicate -sprt "${bounds%,*}" "${bounds#*,}" | tee "$log" | grep -E '^(SPRT|[0-9]+ games,)' || true
 summary=$(grep -E '^  [0-9]+ games' "$log" | tail -1)
 verdict=$(sed -n 's/^SPRT .*: //p' "$log")
