@@ -57,6 +57,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
     }
     MoveWalk walk(p.board, p.occupied, true, only);
     int n = 0;
+    const Move counter = counterTo(p);
     for (GeneratedMove m; walk.next(m);) {
         const PieceCode piece = p.board.squares[m.from];
         // In Chess960 castling is the king's move onto its own rook: no capture.
@@ -83,6 +84,8 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
             order = killer + 1;
         else if (move == killers[ply][1])
             order = killer;
+        else if (move == counter && !counter.none())
+            order = killer - 1;
         else
             order = quietMove + history[piece][m.to];
         list[n++] = ScoredMove{m, order};
@@ -227,6 +230,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
             if (score >= beta) {
                 if (quiet) {
                     if (killers[ply][0] != bestMove) killers[ply][1] = killers[ply][0], killers[ply][0] = bestMove;
+                    if (Move* slot = counterSlot(p)) *slot = bestMove;
                     const int bonus = std::min(depth * depth, 1200);
                     for (int j = 0; j < quietsTried; ++j)
                         credit(history[p.board.squares[quietsSearched[j].from]][quietsSearched[j].to],

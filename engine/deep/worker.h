@@ -25,6 +25,8 @@ struct Worker {
     size_t rootAt = 0;
     Move killers[maxPly + 1][2] = {};
     int history[12][64] = {};
+    Move counters[12][64] = {};  // by the piece that made the last move and its square: the reply
+                                 // that last cut off after it
     Move pv[maxPly + 1][maxPly + 1] = {};
     int pvLength[maxPly + 1] = {};
     int selectiveDepth = 0;
@@ -58,6 +60,17 @@ struct Worker {
     // the killers, the quiet moves by history, the captures that lose material, the other
     // promotions. Capturing alone, the losing captures are left out.
     int listMoves(const Position& p, ScoredMove* list, Move tableMove, int ply, bool capturesOnly);
+    // The counter move to the position's last move, and where it is kept; none after a pass.
+    Move* counterSlot(const Position& p) {
+        const MoveInfo& last = p.board.lastMove;
+        if (!last.onBoard()) return nullptr;
+        const PieceCode moved = p.board.at(last.toRow, last.toCol);
+        return moved == EmptySquare ? nullptr : &counters[moved][last.toRow * 8 + last.toCol];
+    }
+    Move counterTo(const Position& p) {
+        const Move* slot = counterSlot(p);
+        return slot ? *slot : Move();
+    }
     static GeneratedMove takeBest(ScoredMove* list, int n, int i) {
         int best = i;
         for (int j = i + 1; j < n; ++j)
