@@ -199,6 +199,8 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
         const GeneratedMove m = takeBest(list, n, i);
         const bool quiet = isQuiet(list[i].order);
         if (futile && i > 0 && quiet) continue;
+        // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
+        if (!pvNode && !check && !mateNear && quiet && depth <= 4 && quietsTried >= 3 + depth * depth) continue;
         if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
         child.play(p, m);
         int score;
