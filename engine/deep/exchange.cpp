@@ -40,7 +40,8 @@ int exchangeGain(const Board& b, const Occupancy& o, int from, int to) {
     int gain[40];
     SquareSet occupied = o.all();
     const PieceCode victim = b.squares[to];
-    gain[0] = victim == EmptySquare ? exchangeValue(Pawn) : exchangeValue(pieceKind(victim));  // en passant
+    const bool enPassant = victim == EmptySquare && pieceKind(b.squares[from]) == Pawn && (from & 7) != (to & 7);
+    gain[0] = victim != EmptySquare ? exchangeValue(pieceKind(victim)) : enPassant ? exchangeValue(Pawn) : 0;
     int onSquare = exchangeValue(pieceKind(b.squares[from]));
     int colour = opponent(pieceColour(b.squares[from]));
     occupied.remove(from);

@@ -1,5 +1,6 @@
-// Static exchange evaluation: what a capture wins, in hundredths of a pawn, when both sides then
-// take back on its square, each with its least valuable piece, as long as taking pays.
+// Static exchange evaluation: what a move wins, in hundredths of a pawn, when both sides then take
+// on its square, each with its least valuable piece, as long as taking pays: for a capture what it
+// takes less what it loses, for a quiet move what it loses.
 #pragma once
 
 #include "../../rules/move_generator.h"

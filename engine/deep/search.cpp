@@ -201,6 +201,10 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
         if (futile && i > 0 && quiet) continue;
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
         if (!pvNode && !check && !mateNear && quiet && depth <= 4 && quietsTried >= 3 + depth * depth) continue;
+        // Exchange pruning: near the leaves, a move that loses too much material is left too.
+        if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
+            exchangeGain(p.board, p.occupied, m.from, m.to) < (quiet ? -30 * depth * depth : -100 * depth))
+            continue;
         if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
         child.play(p, m);
         int score;
