@@ -174,7 +174,9 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     if (nullAllowed && !pvNode && !check && !proving && depth >= 3 && p.hasPieces() && staticValue >= beta) {
         Position passed;
         passed.pass(p);
-        const int score = -search(passed, depth - 3 - depth / 6, -beta, -beta + 1, ply + 1, false);
+        // The deeper and the further above beta, the shallower the pass is searched.
+        const int reduction = 3 + depth / 4 + std::min(3, (staticValue - beta) / 200);
+        const int score = -search(passed, depth - reduction, -beta, -beta + 1, ply + 1, false);
         if (aborted) return 0;
         if (score >= beta) return score > mateScore - maxPly ? beta : score;
     }
