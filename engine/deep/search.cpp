@@ -165,6 +165,9 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
             return score;
     }
 
+    // Internal iterative reduction: a position the table knows no move for is searched a ply shallower.
+    if (tableMove.none() && depth >= 4 && !proving) --depth;
+
     // The static value, and the pruning it allows near the leaves while no mate is in sight.
     const bool mateNear = proving || std::abs(beta) > mateScore - maxPly;
     const int staticValue = check ? -infinity : evaluate(p);
