@@ -171,8 +171,17 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     // The static value, and the pruning it allows near the leaves while no mate is in sight.
     const bool mateNear = proving || std::abs(beta) > mateScore - maxPly;
     const int staticValue = check ? -infinity : evaluate(p);
+    // Improving: better than two plies before, when the side to move was to move too.
+    staticValues[ply] = staticValue;
+    const bool improving = !check && ply >= 2 && staticValue > staticValues[ply - 2];
     // Reverse futility: far enough above beta, the opponent would not let it come to this.
-    if (!pvNode && !check && !mateNear && depth <= 3 && staticValue - 120 * depth >= beta) return staticValue;
+    if (!pvNode && !check && !mateNear && depth <= 3 && staticValue - 120 * (depth - improving) >= beta) return staticValue;
+    // Razoring: far below alpha at the leaves, only the captures are looked at.
+    if (!pvNode && !check && !mateNear && depth <= 2 && staticValue + 300 * depth < alpha) {
+        const int score = quiesce(p, alpha, beta, ply);
+        if (aborted) return 0;
+        if (score < alpha) return score;
+    }
     // Null move: a pass that still leaves the opponent short of beta makes searching on pointless.
     if (nullAllowed && !pvNode && !check && !proving && depth >= 3 && p.hasPieces() && staticValue >= beta) {
         Position passed;
@@ -205,7 +214,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
         const bool quiet = isQuiet(list[i].order);
         if (futile && i > 0 && quiet) continue;
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
-        if (!pvNode && !check && !mateNear && quiet && depth <= 4 && quietsTried >= 3 + depth * depth) continue;
+        if (!pvNode && !check && !mateNear && quiet && depth <= 4 && quietsTried >= (3 + depth * depth) / (2 - improving)) continue;
         // Exchange pruning: near the leaves, a move that loses too much material is left too.
         if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
             exchangeGain(p.board, p.occupied, m.from, m.to) < (quiet ? -30 * depth * depth : -100 * depth))

@@ -29,6 +29,7 @@ struct Worker {
                                  // that last cut off after it
     Move pv[maxPly + 1][maxPly + 1] = {};
     int pvLength[maxPly + 1] = {};
+    int staticValues[maxPly + 1] = {};  // by ply, of the line searched
     int selectiveDepth = 0;
 
     Worker(Search& search, int sideToMove)
