@@ -159,10 +159,15 @@ void UciEngine::newGame() {
     history.clear();
     halfMoves = 0;
     positionError.clear();
-    if (deepTable)
-        deepTable->clear();
-    else
-        deepTable = new deep::Table(settings.hashMegabytes);
+    if (deepTable) deepTable->clear();
+}
+
+void UciEngine::makeDeepTable(std::ostream& out) {
+    delete deepTable;  // made now, so that no search waits for it
+    deepTable = new deep::Table(settings.hashMegabytes);
+    if (!deepTable->whole)
+        sayLine(out, "info string Hash " + std::to_string(settings.hashMegabytes) + ": only " +
+                         std::to_string(deepTable->megabytes()) + " MB could be had, and the table has that much");
 }
 
 bool UciEngine::handle(const std::string& line, std::ostream& out) {
@@ -197,6 +202,7 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
         endOfInput();  // a GUI sends these only between searches: a search under way ends first
         if (command == "setoption") return setOption(rest, out), true;
         if (command == "ucinewgame" || !session) newGame();
+        if (!deepTable) makeDeepTable(out);
         if (command == "position") setPosition(rest, out);
         if (command == "go") go(rest, out);
     }
@@ -285,6 +291,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         deep::Search search(*deepTable, stopFlag, ponderFlag);
         search.limits = limits;
         search.lines = settings.multiPv;
+        search.threads = settings.threads;
         search.searchMoves = searchMoves;
         search.history = keys;
         search.rootHalfMoves = clock;

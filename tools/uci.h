@@ -18,6 +18,7 @@ struct UciOptions {
     int hashMegabytes = 9;  // 9 MB: the window's 2^18 entries
     int moveOverhead = 50;  // milliseconds
     int multiPv = 1;        // the best lines told, best first
+    int threads = 1;        // searching at once, sharing the table
     bool limitStrength = false;
     int elo = 0;            // 0 until set: the top level
     bool chess960 = false;  // castling sent and read as the king taking its own rook
@@ -70,6 +71,8 @@ private:
     bool holdAnswer = false;     // go infinite / go ponder: the answer waits for stop or ponderhit
 
     void newGame();
+    // Makes the deep search's table anew at the Hash size, telling when less could be had.
+    void makeDeepTable(std::ostream& out);
     // Reads a move of the current game in UCI's notation (castling as the king's move, or as the
     // king taking its own rook in Chess960), checked like a human move; false with the reason.
     bool readUciMove(const std::string& text, const Board& board, std::string& error, MoveInfo& move) const;

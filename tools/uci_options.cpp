@@ -27,6 +27,7 @@ struct Option {
     bool UciOptions::*flag;    // where a check goes
 };
 const Option optionList[] = {
+    {"Threads", Spin, 1, 64, &UciOptions::threads, nullptr},
     {"Hash", Spin, 1, maxHashMegabytes, &UciOptions::hashMegabytes, nullptr},
     {"Clear Hash", Button, 0, 0, nullptr, nullptr},
     {"Ponder", Check, 0, 0, nullptr, nullptr},  // only tells that the GUI may send go ponder
@@ -74,10 +75,7 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
                                     " to " + std::to_string(o->high) + ", not '" + value + "'");
         const int before = settings.*o->number;
         settings.*o->number = static_cast<int>(v);
-        if (o->number == &UciOptions::hashMegabytes && settings.hashMegabytes != before) {
-            delete deepTable;  // made again now, so that no search waits for it
-            deepTable = new deep::Table(settings.hashMegabytes);
-        }
+        if (o->number == &UciOptions::hashMegabytes && settings.hashMegabytes != before) makeDeepTable(out);
     }
     if (std::string(o->name) == "Clear Hash") {
         if (deepTable) deepTable->clear();

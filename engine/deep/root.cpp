@@ -1,71 +1,71 @@
 // The iterations at the root: deeper each time, the best lines one after the other, each told as it
 // is found, until the limits or the search itself say it is enough.
 #include <algorithm>
+#include <thread>
 
 #include "worker.h"
 
 namespace deep {
 
-MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
-    nodes = 0;
-    ++table.age;
-    Worker w(*this, rootBoard.sideToMove);
-    const Position root(rootBoard, rootHalfMoves);
+MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
+    const Position root(rootBoard, s.rootHalfMoves);
 
     // The root moves in the order of search, only those asked for when a list is given.
     ScoredMove moves[256];
-    const Entry* entry = table.probe(root.key);
-    int n = w.listMoves(root, moves, entry ? entry->move : Move(), 0, false);
-    if (!searchMoves.empty())
+    Entry entry;
+    int n = listMoves(root, moves, s.table.probe(root.key, entry) ? entry.move : Move(), 0, false);
+    if (!s.searchMoves.empty())
         n = static_cast<int>(std::remove_if(moves, moves + n, [&](const ScoredMove& m) {
-                                 return std::find(searchMoves.begin(), searchMoves.end(), Move(m.move)) == searchMoves.end();
+                                 return std::find(s.searchMoves.begin(), s.searchMoves.end(), Move(m.move)) == s.searchMoves.end();
                              }) - moves);
     if (n == 0) return MoveInfo(-1, -1, -1, -1, NoPromotion, 0);
     std::stable_sort(moves, moves + n, [](const ScoredMove& a, const ScoredMove& b) { return a.order > b.order; });
     Move best = moves[0].move, reply;
     int bestValue = 0;
-    const int lineCount = std::max(1, std::min(lines, n));
+    const bool main = index == 0;
+    const int lineCount = main ? std::max(1, std::min(s.lines, n)) : 1;
+    const int noise = main ? s.noise : 0;
 
-    uint32_t random = noiseSeed | 1;
-    const int lastDepth = std::min(limits.depth > 0 ? limits.depth : maxPly - 1, maxPly - 1);
+    uint32_t random = s.noiseSeed | 1;
+    const int lastDepth = std::min(s.limits.depth > 0 ? s.limits.depth : maxPly - 1, maxPly - 1);
     // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
-    for (int depth = limits.depth > 0 ? std::min(3, lastDepth) : 1; depth <= lastDepth; ++depth) {
+    for (int depth = (s.limits.depth > 0 ? std::min(3, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
         std::vector<std::vector<Move>> found;  // the lines this iteration searched to the end
         std::vector<int> scores;
         // The best lines one after the other: each the best of the moves the lines before left.
-        for (int k = 0; k < lineCount && !w.aborted; ++k) {
+        for (int k = 0; k < lineCount && !aborted; ++k) {
             int alpha = -infinity;
             int bestScore = -infinity, bestAt = -1;
             std::vector<Move> line;
             Position child;
             for (int i = k; i < n; ++i) {
                 const GeneratedMove m = moves[i].move;
-                if (report && w.time.elapsed() >= 1000) {
+                if (main && s.report && time.elapsed() >= 1000) {
                     Report r;
-                    r.depth = depth, r.nodes = nodes, r.milliseconds = w.time.elapsed();
+                    r.depth = depth, r.nodes = s.nodesSearched(), r.milliseconds = time.elapsed();
                     r.currentMove = m.info(), r.currentMoveNumber = i + 1;
-                    report(reportContext, r);
+                    s.report(s.reportContext, r);
                 }
                 child.play(root, m);
-                w.keys[w.rootAt] = root.key;
+                keys[rootAt] = root.key;
                 int score;
                 if (noise > 0) {  // a weaker player: every move's score exactly, then an error added
-                    score = -w.search(child, depth - 1, -infinity, infinity, 1, true);
+                    score = -search(child, depth - 1, -infinity, infinity, 1, true);
                     random = random * 1664525u + 1013904223u;
-                    if (!w.aborted) score += static_cast<int>(random >> 8) % (2 * noise + 1) - noise;
+                    if (!aborted) score += static_cast<int>(random >> 8) % (2 * noise + 1) - noise;
                 } else if (i == k) {
-                    score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                    score = -search(child, depth - 1, -infinity, -alpha, 1, true);
                 } else {
-                    score = -w.search(child, depth - 1, -alpha - 1, -alpha, 1, true);
-                    if (score > alpha && !w.aborted) score = -w.search(child, depth - 1, -infinity, -alpha, 1, true);
+                    score = -search(child, depth - 1, -alpha - 1, -alpha, 1, true);
+                    if (score > alpha && !aborted) score = -search(child, depth - 1, -infinity, -alpha, 1, true);
                 }
-                if (w.aborted) break;
+                if (aborted) break;
                 moves[i].order = score;
                 if (score > bestScore) {
                     bestScore = score, bestAt = i;
                     alpha = std::max(alpha, score);
                     line.assign(1, Move(m));
-                    line.insert(line.end(), w.pv[1], w.pv[1] + w.pvLength[1]);
+                    line.insert(line.end(), pv[1], pv[1] + pvLength[1]);
                 }
             }
             // A line cut short counts with the moves it searched to the end: the last whole
@@ -91,30 +91,58 @@ MoveInfo Search::run(const Board& rootBoard, MoveInfo* ponder) {
         best = moves[0].move, bestValue = scores[rank[0]];
         // An iteration cut short is told only when it changed the move: the answer, and the reply
         // expected, always come from the last principal variation told.
-        if (!w.aborted || changed) {
+        if (!aborted || changed) {
             const std::vector<Move>& first = found[rank[0]];
             reply = first.size() > 1 ? first[1] : Move();
-            for (int k = 0; report && k < completed; ++k) {
+            for (int k = 0; main && s.report && k < completed; ++k) {
                 Report r;
-                r.depth = depth, r.score = scores[rank[k]], r.line = lines > 1 ? k + 1 : 0;
+                r.depth = depth, r.score = scores[rank[k]], r.line = s.lines > 1 ? k + 1 : 0;
                 for (size_t ply = 0; ply < found[rank[k]].size(); ++ply)
                     r.pv.push_back(found[rank[k]][ply].info(static_cast<int>(ply + rootBoard.sideToMove) % 2));
-                r.selectiveDepth = std::max(depth, w.selectiveDepth);
-                r.nodes = nodes, r.milliseconds = w.time.elapsed(), r.hashPermille = table.permille();
+                r.selectiveDepth = std::max(depth, selectiveDepth);
+                r.nodes = s.nodesSearched(), r.milliseconds = time.elapsed(), r.hashPermille = s.table.permille();
                 r.phase = root.placement.phase;
-                report(reportContext, r);
+                s.report(s.reportContext, r);
             }
         }
-        if (w.aborted || !w.time.anotherIteration(depth, pliesToMate(bestValue), n, pondering.load())) break;
+        if (aborted) break;
+        if (!main) continue;
+        if (!time.anotherIteration(depth, pliesToMate(bestValue), n, s.pondering.load())) break;
         // A mate search ends with a mate in as many moves as asked, or, with no other limit, once
         // its iterations have shown that there is none.
-        if (limits.mate > 0 && (pliesToMate(bestValue) < 2 * limits.mate && bestValue > 0)) break;
-        if (limits.mate > 0 && depth >= 2 * limits.mate - 1 && !w.time.timed && limits.nodes == 0 && limits.depth == 0) break;
+        if (s.limits.mate > 0 && (pliesToMate(bestValue) < 2 * s.limits.mate && bestValue > 0)) break;
+        if (s.limits.mate > 0 && depth >= 2 * s.limits.mate - 1 && !time.timed && s.limits.nodes == 0 && s.limits.depth == 0) break;
     }
     if (ponder) *ponder = reply.none() ? MoveInfo(-1, -1, -1, -1, NoPromotion, 0) : reply.info(opponent(rootBoard.sideToMove));
     MoveInfo answer = best.info(rootBoard.sideToMove);
     answer.value = bestValue;
     return answer;
+}
+
+MoveInfo Search::run(const Board& root, MoveInfo* ponder) {
+    table.age.fetch_add(1, std::memory_order_relaxed);
+    finished = false;
+    Worker main(*this, root.sideToMove, 0);
+    workers.assign(1, &main);
+    // Lazy SMP: helpers search the same root on threads of their own, sharing only the table, a
+    // ply deeper every other one; the main worker alone tells, keeps the time and decides.
+    std::vector<std::thread> helping;
+    for (int i = 1; i < threads; ++i) workers.push_back(new Worker(*this, root.sideToMove, i));
+    for (int i = 1; i < threads; ++i) helping.emplace_back([this, i, root] { workers[i]->iterate(root, nullptr); });
+    const MoveInfo best = main.iterate(root, ponder);
+    finished = true;
+    for (std::thread& t : helping) t.join();
+    nodes = nodesSearched();
+    for (int i = 1; i < threads; ++i) delete workers[i];
+    workers.clear();
+    return best;
+}
+
+int64_t Search::nodesSearched() const {
+    if (workers.empty()) return nodes;
+    int64_t sum = 0;
+    for (const Worker* w : workers) sum += w->nodes.load(std::memory_order_relaxed);
+    return sum;
 }
 
 }  // namespace deep

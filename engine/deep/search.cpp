@@ -103,7 +103,7 @@ int Worker::evaluate(const Position& p, int alpha, int beta) const {
 
 // The search of captures (of every move when in check) until the position is quiet.
 int Worker::quiesce(const Position& p, int alpha, int beta, int ply) {
-    ++s.nodes;
+    count();
     pvLength[ply] = 0;
     selectiveDepth = std::max(selectiveDepth, ply);
     if (timeUp()) return 0;
@@ -153,15 +153,16 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     const bool check = p.inCheck();
     if (check) ++depth;
     if (depth <= 0 || ply >= maxPly) return quiesce(p, alpha, beta, ply);
-    ++s.nodes;
+    count();
 
     // The table: its move goes first; outside the principal variation its score may answer.
-    const Entry* entry = s.table.probe(p.key);
-    const Move tableMove = entry ? entry->move : Move();
-    if (entry && !pvNode && !proving && entry->depth >= depth) {
-        const int score = entry->scoreAt(ply);
-        if (entry->bound == ExactBound || (entry->bound == LowerBound && score >= beta) ||
-            (entry->bound == UpperBound && score <= alpha))
+    Entry entry;
+    const bool known = s.table.probe(p.key, entry);
+    const Move tableMove = known ? entry.move : Move();
+    if (known && !pvNode && !proving && entry.depth >= depth) {
+        const int score = entry.scoreAt(ply);
+        if (entry.bound == ExactBound || (entry.bound == LowerBound && score >= beta) ||
+            (entry.bound == UpperBound && score <= alpha))
             return score;
     }
 

@@ -16,6 +16,8 @@
 
 namespace deep {
 
+struct Worker;
+
 // What the search tells while it runs.
 struct Report {
     int depth = 0, selectiveDepth = 0;
@@ -50,6 +52,8 @@ struct Search {
     // moves to search, when not all of them.
     int lines = 1;
     std::vector<Move> searchMoves;
+    // Threads searching at once, sharing the table (1: the search is the same at each run).
+    int threads = 1;
 
     Search(Table& t, const std::atomic<bool>& stopFlag, const std::atomic<bool>& ponderFlag)
         : table(t), stop(stopFlag), pondering(ponderFlag) {}
@@ -57,10 +61,13 @@ struct Search {
     // The best move of the position (onBoard() false when it has none), with its score in value;
     // `ponder` receives the expected reply, when there is one.
     MoveInfo run(const Board& root, MoveInfo* ponder = nullptr);
-    int64_t nodesSearched() const { return nodes; }
+    // Positions searched, by all the workers together.
+    int64_t nodesSearched() const;
 
 private:
     int64_t nodes = 0;
+    std::vector<Worker*> workers;     // while the search runs, the main worker first
+    std::atomic<bool> finished{false};  // the main worker is done: the helpers stop
     friend struct Worker;
 };
 

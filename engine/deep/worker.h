@@ -3,6 +3,7 @@
 // search.cpp, its iterations at the root in root.cpp.
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "position.h"
@@ -17,6 +18,8 @@ struct ScoredMove {
 
 struct Worker {
     Search& s;
+    const int index;     // 0 for the main worker, which tells, keeps the time and decides
+    std::atomic<int64_t> nodes{0};  // positions searched, written by this worker alone
     TimeManager time;
     const bool proving;  // a mate search: nothing is pruned, reduced or answered by the table
     int64_t nextCheck = 0;
@@ -32,19 +35,22 @@ struct Worker {
     int staticValues[maxPly + 1] = {};  // by ply, of the line searched
     int selectiveDepth = 0;
 
-    Worker(Search& search, int sideToMove)
-        : s(search), time(search.limits, sideToMove), proving(search.limits.mate > 0), keys(search.history),
-          rootAt(search.history.size()) {
+    Worker(Search& search, int sideToMove, int number)
+        : s(search), index(number), time(search.limits, sideToMove), proving(search.limits.mate > 0),
+          keys(search.history), rootAt(search.history.size()) {
         keys.resize(rootAt + maxPly + 2);
     }
 
-    // Whether to stop: a node limit reached, or, looked at every 1024 positions, stop told or the
-    // time up.
+    void count() { nodes.store(nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+    // Whether to stop: a node limit reached by all the workers together, or, looked at every 1024
+    // positions, stop told, the main worker finished or the time up.
     bool timeUp() {
-        if (aborted || (s.limits.nodes > 0 && s.nodes >= s.limits.nodes)) return aborted = true;
-        if (s.nodes < nextCheck) return false;
-        nextCheck = s.nodes + 1024;
-        aborted = s.stop.load() || time.outOfTime(s.pondering.load());
+        const int64_t mine = nodes.load(std::memory_order_relaxed);
+        if (aborted || (s.limits.nodes > 0 && (s.threads == 1 ? mine : s.nodesSearched()) >= s.limits.nodes))
+            return aborted = true;
+        if (mine < nextCheck) return false;
+        nextCheck = mine + 1024;
+        aborted = s.stop.load() || s.finished.load() || (index == 0 && time.outOfTime(s.pondering.load()));
         return aborted;
     }
 
@@ -88,6 +94,9 @@ struct Worker {
     // The score of the position, ply half-moves below the root, searched to depth within alpha and
     // beta; in a window wider than one, the principal variation from it in pv[ply].
     int search(const Position& p, int depth, int alpha, int beta, int ply, bool nullAllowed);
+    // Iterative deepening from the root: the best move, with its score; `ponder` receives the reply
+    // expected (root.cpp).
+    MoveInfo iterate(const Board& root, MoveInfo* ponder);
 };
 
 }  // namespace deep

@@ -126,7 +126,8 @@ TEST(DeepSearch, TableKeepsMatesFromThePosition) {
     Table table(1);
     for (const auto& [score, ply, readAt, read] : cases) {
         table.store(0x1234567812345678ull, 5, score, ply, ExactBound, Move());
-        EXPECT_EQ(table.probe(0x1234567812345678ull)->scoreAt(readAt), read) << score;
+        Entry entry;
+        EXPECT_TRUE(table.probe(0x1234567812345678ull, entry) && entry.scoreAt(readAt) == read) << score;
     }
 }
 
