@@ -27,6 +27,7 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
     const int noise = main ? s.noise : 0;
 
     uint32_t random = s.noiseSeed | 1;
+    int changes = 0;  // of the best move, in halves, halved each iteration
     const int lastDepth = std::min(s.limits.depth > 0 ? s.limits.depth : maxPly - 1, maxPly - 1);
     // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
     for (int depth = (s.limits.depth > 0 ? std::min(3, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
@@ -107,7 +108,8 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
         }
         if (aborted) break;
         if (!main) continue;
-        if (!time.anotherIteration(depth, pliesToMate(bestValue), n, s.pondering.load())) break;
+        changes = changes / 2 + (changed && depth > 1 ? 2 : 0);
+        if (!time.anotherIteration(depth, pliesToMate(bestValue), n, s.pondering.load(), changes / 2)) break;
         // A mate search ends with a mate in as many moves as asked, or, with no other limit, once
         // its iterations have shown that there is none.
         if (s.limits.mate > 0 && (pliesToMate(bestValue) < 2 * s.limits.mate && bestValue > 0)) break;

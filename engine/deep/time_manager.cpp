@@ -15,8 +15,13 @@ TimeBudget timeBudget(const Limits& l, int side) {
     const int64_t usable = std::max<int64_t>(1, clock - l.moveOverhead);
     const int movesToGo = l.movesToGo > 0 ? std::min(l.movesToGo, 50) : 40;
     const int64_t increment = l.increment[side == White ? White : Black];
-    int64_t hard = std::min<int64_t>(usable / movesToGo * 5 + increment, usable * (movesToGo == 1 ? 8 : 3) / 10);
-    int64_t soft = std::min(hard, usable / movesToGo + increment * 3 / 4);
+    // The time for the moves to go: the clock and their increments, less what the moves lose
+    // between the GUI and the engine, a reserve kept for up to twenty of them. What is left is
+    // shared out evenly; a move may take five shares, and never more than a part of the clock.
+    const int64_t left = clock + increment * (movesToGo - 1) - l.moveOverhead * std::min(movesToGo, 20);
+    int64_t soft = std::max<int64_t>(1, left / movesToGo);
+    int64_t hard = std::min<int64_t>(soft * 5, usable * (movesToGo == 1 ? 8 : 3) / 10);
+    soft = std::min(soft, hard);
     hard = std::max<int64_t>(hard, 1), soft = std::max<int64_t>(soft, 1);
     b.soft = b.hard > 0 ? std::min(soft, b.hard) : soft;
     b.hard = b.hard > 0 ? std::min(hard, b.hard) : hard;
@@ -27,10 +32,13 @@ TimeManager::TimeManager(const Limits& limits, int side)
     : startedAt(millisecondClock()), budget(timeBudget(limits, side)),
       timed(limits.moveTime > 0 || limits.time[side == White ? White : Black] >= 0) {}
 
-bool TimeManager::anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering) const {
+bool TimeManager::anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering, int changes) const {
     if (timed && pliesToMate < maxPly && depth >= pliesToMate + 2) return false;
     if (pondering) return true;
-    if (budget.soft > 0 && elapsed() * 2 >= budget.soft) return false;
+    // A best move that keeps changing is worth more time, one that holds less: from 0.7 of the soft
+    // limit up to twice as much.
+    const int64_t soft = budget.soft * std::min(20, 7 + 5 * changes) / 10;
+    if (budget.soft > 0 && elapsed() * 2 >= std::min(soft, budget.hard)) return false;
     return !(timed && legalMoves == 1);
 }
 

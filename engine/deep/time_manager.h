@@ -39,10 +39,11 @@ struct TimeManager {
     // The hard limit has passed: the search stops at once. While pondering no time counts.
     bool outOfTime(bool pondering) const { return budget.hard > 0 && !pondering && elapsed() >= budget.hard; }
     // After an iteration of the given depth, whose best line mates in pliesToMate half-moves
-    // (maxPly or more when it does not), with legalMoves moves at the root: whether to start the
-    // next. A timed search stops once a mate is found that deeper iterations cannot change, once
-    // half its soft limit has passed, and at once with a single legal move.
-    bool anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering) const;
+    // (maxPly or more when it does not), with legalMoves moves at the root, the best move having
+    // changed `changes` times of late (halved each iteration): whether to start the next. A timed
+    // search stops once a mate is found that deeper iterations cannot change, once half its soft
+    // limit has passed (more or less by the changes), and at once with a single legal move.
+    bool anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering, int changes) const;
 };
 
 }  // namespace deep
