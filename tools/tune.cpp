@@ -3,11 +3,14 @@
 // logistic of the evaluation fit the results best (least squares, by gradient descent with Adam).
 // Prints weights.cpp for engine/deep/ on standard output, and its progress on standard error.
 //
-//   vimochess-tune [-sample P] [-epochs N] [-seed S] GAMES...
+//   vimochess-tune [-sample P] [-epochs N] [-hold H] [-seed S] GAMES...
 //
 // GAMES: files of games as vimochess-match -out writes them (result|starting FEN|moves|...).
 // -sample: the share of the quiet positions used (default 0.3); -epochs: passes of gradient descent
-// (default 400).
+// (default 400); -hold: how strongly each weight is held to where it starts, against the noise of
+// terms the games rarely tell apart (default 1e-8 per square of hundredths of a pawn). One position
+// in ten is held out: the weights kept are those of the pass that fit
+// the held-out positions best, so that the fit follows the games rather than their noise.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -126,7 +129,7 @@ void printWeights(const Parameters& p, size_t positions, double before, double a
         {"dangerZoneAttack", 0, 1, ""}, {"dangerSafeCheck", 1, 6, "by kind"}, {"dangerNoQueen", 0, 1, ""},
     };
     std::printf("// The deep search's evaluation weights, written by vimochess-tune from the fit it made to %zu\n"
-                "// quiet positions of the engine's own games (mean squared error %.6f before, %.6f after;\n"
+                "// quiet positions of the engine's own games (held-out mean squared error %.6f before, %.6f after;\n"
                 "// docs/strength.md tells which games); each a {middlegame, endgame} pair in hundredths of a\n"
                 "// pawn, danger weights in danger units.\n#include \"evaluation.h\"\n\nnamespace deep {\n\nconst Weights weights = {\n",
                 positions, before, after);
@@ -159,7 +162,7 @@ void printWeights(const Parameters& p, size_t positions, double before, double a
 }  // namespace
 
 int main(int argc, char** argv) {
-    double share = 0.3;
+    double share = 0.3, hold = 1e-8;
     int epochs = 400;
     unsigned seed = 1;
     std::vector<std::string> paths;
@@ -171,15 +174,18 @@ int main(int argc, char** argv) {
         if (a == "-sample" && number && v > 0 && v <= 1) share = v, ++i;
         else if (a == "-epochs" && number && v >= 0 && v <= 100000) epochs = static_cast<int>(v), ++i;
         else if (a == "-seed" && number && v >= 0) seed = static_cast<unsigned>(v), ++i;
+        else if (a == "-hold" && number && v >= 0) hold = v, ++i;
         else if (a[0] != '-') paths.push_back(a);
-        else return std::fprintf(stderr, "vimochess-tune: bad argument '%s'\nusage: vimochess-tune [-sample P] [-epochs N] [-seed S] GAMES...\n", a.c_str()), 2;
+        else return std::fprintf(stderr, "vimochess-tune: bad argument '%s'\nusage: vimochess-tune [-sample P] [-epochs N] [-hold H] [-seed S] GAMES...\n", a.c_str()), 2;
     }
     if (paths.empty()) return std::fprintf(stderr, "vimochess-tune: no games given\n"), 2;
     std::mt19937 random(seed);
     std::vector<Sample> samples;
     for (const std::string& path : paths)
         if (!readGames(path, share, random, samples)) return std::fprintf(stderr, "vimochess-tune: cannot read '%s'\n", path.c_str()), 2;
-    if (samples.empty()) return std::fprintf(stderr, "vimochess-tune: no positions in the games\n"), 2;
+    std::vector<Sample> heldOut;
+    for (size_t i = 9; i < samples.size(); i += 9) heldOut.push_back(samples[i]), samples.erase(samples.begin() + static_cast<long>(i));
+    if (samples.empty() || heldOut.empty()) return std::fprintf(stderr, "vimochess-tune: too few positions in the games\n"), 2;
     Parameters p;
     for (const Score* w = &weights.material[0]; w < &weights.material[0] + weightCount; ++w) p.mg.push_back(w->mg), p.eg.push_back(w->eg);
 
@@ -189,8 +195,12 @@ int main(int argc, char** argv) {
         const double a = high - (high - low) / 1.618, b = low + (high - low) / 1.618;
         (loss(samples, p, a) < loss(samples, p, b) ? high : low) = loss(samples, p, a) < loss(samples, p, b) ? b : a;
     }
-    const double k = (low + high) / 2, before = loss(samples, p, k);
-    std::fprintf(stderr, "vimochess-tune: %zu positions, scale %.4f, error %.6f\n", samples.size(), k, before);
+    const double k = (low + high) / 2, before = loss(heldOut, p, k);
+    std::fprintf(stderr, "vimochess-tune: %zu positions and %zu held out, scale %.4f, error %.6f (held out %.6f)\n",
+                 samples.size(), heldOut.size(), k, loss(samples, p, k), before);
+    const Parameters start = p;
+    Parameters best = p;
+    double bestError = before;
 
     // Adam, over all positions at once.
     const size_t n = p.mg.size();
@@ -204,15 +214,20 @@ int main(int argc, char** argv) {
             evaluate(s, p, &gMg, &gEg, factor);
         }
         for (size_t i = 0; i < 2 * n; ++i) {
-            const double g = i < n ? gMg[i] : gEg[i - n];
             double& w = i < n ? p.mg[i] : p.eg[i - n];
+            const double g = (i < n ? gMg[i] : gEg[i - n]) + 2 * hold * (w - (i < n ? start.mg[i] : start.eg[i - n]));
             m1[i] = beta1 * m1[i] + (1 - beta1) * g, m2[i] = beta2 * m2[i] + (1 - beta2) * g * g;
             w -= rate * (m1[i] / (1 - std::pow(beta1, epoch))) / (std::sqrt(m2[i] / (1 - std::pow(beta2, epoch))) + 1e-8);
         }
-        if (epoch % 50 == 0) std::fprintf(stderr, "  epoch %d: error %.6f\n", epoch, loss(samples, p, k));
+        if (epoch % 10 == 0) {
+            const double error = loss(heldOut, p, k);
+            if (error < bestError) best = p, bestError = error;
+            if (epoch % 50 == 0) std::fprintf(stderr, "  epoch %d: error %.6f, held out %.6f\n", epoch, loss(samples, p, k), error);
+        }
     }
+    p = best;
     const int king = weightIndex(weights.material[King]);
     p.mg[king] = p.eg[king] = 0;  // kings are not counted
-    printWeights(p, samples.size(), before, loss(samples, p, k));
+    printWeights(p, samples.size(), before, bestError);
     return 0;
 }
