@@ -17,9 +17,9 @@ void Placement::change(PieceCode p, int s, int by) {
 
 Score Evaluation::withDangers() const { return total + dangerCost(dangers[White]) - dangerCost(dangers[Black]); }
 
-int32_t evaluate(const Board& board, const Occupancy& occupied, const Placement& placement) {
+int32_t evaluate(const Board& board, const Occupancy& occupied, const Placement& placement, PawnCache* cache) {
     Evaluation e;
-    evaluateTerms(board, occupied, e);
+    evaluateTerms(board, occupied, e, cache);
     return placement.taper(placement.sum + e.withDangers(), board.sideToMove);
 }
 

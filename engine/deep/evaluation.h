@@ -83,18 +83,30 @@ private:
 // A term's square for a piece of a colour: White's own, Black's mirrored.
 inline int seenFrom(int colour, int square) { return colour == White ? square : square ^ 56; }
 
+// The pawns' structure of positions already evaluated, by where the pawns stand: a search's own.
+struct PawnEntry {
+    SquareSet pawns[2];
+    Score score;         // for White
+    SquareSet passed[2];
+};
+struct PawnCache {
+    static const uint32_t mask = (1 << 14) - 1;
+    PawnEntry entries[mask + 1] = {};
+};
+
 // The rest of the evaluation, as the sum of its terms (terms.cpp). The sink takes each term:
 // add(weight, colour, count) for a linear one of that colour's, danger(weight, colour, count) for
 // one of the danger to that colour's king. Evaluation sums them; Trace, for the tuner, counts them,
 // the material and squares too.
 template <class Sink>
-void evaluateTerms(const Board& board, const Occupancy& occupied, Sink& sink);
+void evaluateTerms(const Board& board, const Occupancy& occupied, Sink& sink, PawnCache* cache = nullptr);
 
 struct Evaluation {
     static const bool countsPlacement = false;  // the running sums hold material and squares
     Score total;                                // for White
     int32_t dangers[2] = {0, 0};                // to each king
     void add(const Score& w, int colour, int count = 1) { total += colour == White ? w * count : w * -count; }
+    void add(Score forWhite) { total += forWhite; }  // a sum of terms, as the pawn cache keeps it
     void danger(const Score& w, int colour, int count = 1) { dangers[colour] += w.mg * count; }
     // The total with what the dangers cost, for White.
     Score withDangers() const;
@@ -115,7 +127,7 @@ struct Trace {
     }
 };
 
-// The whole evaluation for the side to move.
-int32_t evaluate(const Board& board, const Occupancy& occupied, const Placement& placement);
+// The whole evaluation for the side to move; cache, when given, keeps and gives the pawns' structure.
+int32_t evaluate(const Board& board, const Occupancy& occupied, const Placement& placement, PawnCache* cache = nullptr);
 
 }  // namespace deep

@@ -98,7 +98,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
 int Worker::evaluate(const Position& p, int alpha, int beta) const {
     const int base = p.placement.score(p.side());
     if (base + lazyMargin <= alpha || base - lazyMargin >= beta) return base;
-    return deep::evaluate(p.board, p.occupied, p.placement);
+    return deep::evaluate(p.board, p.occupied, p.placement, pawnCache);
 }
 
 // The search of captures (of every move when in check) until the position is quiet.

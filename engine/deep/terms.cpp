@@ -56,10 +56,34 @@ struct Tables {  // what the functions above give, worked out once
 };
 const Tables tables;
 
+// What the pawns make of themselves: doubled, isolated, backward, connected, passed; the passed
+// ones into passed.
+template <class Sink>
+void pawnStructure(const SquareSet pawns[2], const SquareSet pawnAttacks[2], Sink& sink, SquareSet passed[2]) {
+    const Weights& w = weights;
+    for (int c = 0; c < 2; ++c) {
+        const int enemy = 1 - c, forward = c == White ? 8 : -8;
+        for (SquareSet s = pawns[c]; !s.empty();) {
+            const int square = s.takeLowest(), file = square & 7, rank = c == White ? square >> 3 : 7 - (square >> 3);
+            const bool supported = pawnAttacks[c].has(square);
+            const bool phalanx = (file > 0 && pawns[c].has(square - 1)) || (file < 7 && pawns[c].has(square + 1));
+            if (!(tables.front[c][square] & pawns[c]).empty()) sink.add(w.doubled, c);
+            if ((tables.besideFiles[file] & pawns[c]).empty())
+                sink.add(w.isolated, c);
+            else if (!supported && (tables.besideBehind[c][square] & pawns[c]).empty() && pawnAttacks[enemy].has(square + forward))
+                sink.add(w.backward, c);
+            if (supported || phalanx) sink.add(w.connected[rank], c);
+            if (!(tables.passedSpan[c][square] & pawns[enemy]).empty()) continue;
+            sink.add(w.passed[rank], c);
+            passed[c].add(square);
+        }
+    }
+}
+
 }  // namespace
 
 template <class Sink>
-void evaluateTerms(const Board& b, const Occupancy& o, Sink& sink) {
+void evaluateTerms(const Board& b, const Occupancy& o, Sink& sink, PawnCache* cache) {
     const Weights& w = weights;
     const SquareSet all = o.all();
     SquareSet pawns[2], pawnAttacks[2], attacked[2], byKind[2][6];
@@ -118,22 +142,30 @@ void evaluateTerms(const Board& b, const Occupancy& o, Sink& sink) {
         if (attacked[by].has(square) && !attacked[victim].has(square)) sink.add(w.hanging, by);
     }
 
-    // Pawns: doubled, isolated, backward, connected, passed.
+    // Pawns: their structure, from the cache when it has it, then what the pieces and the kings
+    // make of the passed ones.
+    SquareSet passed[2];
+    if constexpr (Sink::countsPlacement) {
+        pawnStructure(pawns, pawnAttacks, sink, passed);
+    } else {
+        const uint64_t mixed = (uint64_t(pawns[White].high) << 32 | pawns[White].low) * 0x9E3779B97F4A7C15ull ^
+                               (uint64_t(pawns[Black].high) << 32 | pawns[Black].low) * 0xC2B2AE3D27D4EB4Full;
+        const uint32_t at = static_cast<uint32_t>(mixed >> 40) & PawnCache::mask;
+        PawnEntry* cached = cache ? &cache->entries[at] : nullptr;
+        if (cached && cached->pawns[White] == pawns[White] && cached->pawns[Black] == pawns[Black]) {
+            sink.add(cached->score);
+            passed[White] = cached->passed[White], passed[Black] = cached->passed[Black];
+        } else {
+            Evaluation structure;
+            pawnStructure(pawns, pawnAttacks, structure, passed);
+            if (cached) *cached = PawnEntry{{pawns[White], pawns[Black]}, structure.total, {passed[White], passed[Black]}};
+            sink.add(structure.total);
+        }
+    }
     for (int c = 0; c < 2; ++c) {
         const int enemy = 1 - c, forward = c == White ? 8 : -8;
-        for (SquareSet s = pawns[c]; !s.empty();) {
-            const int square = s.takeLowest(), file = square & 7, rank = c == White ? square >> 3 : 7 - (square >> 3);
-            const bool supported = pawnAttacks[c].has(square);
-            const bool phalanx = (file > 0 && pawns[c].has(square - 1)) || (file < 7 && pawns[c].has(square + 1));
-            if (!(tables.front[c][square] & pawns[c]).empty()) sink.add(w.doubled, c);
-            if ((tables.besideFiles[file] & pawns[c]).empty())
-                sink.add(w.isolated, c);
-            else if (!supported && (tables.besideBehind[c][square] & pawns[c]).empty() && pawnAttacks[enemy].has(square + forward))
-                sink.add(w.backward, c);
-            if (supported || phalanx) sink.add(w.connected[rank], c);
-            if (!(tables.passedSpan[c][square] & pawns[enemy]).empty()) continue;
-            const int stop = square + forward;
-            sink.add(w.passed[rank], c);
+        for (SquareSet s = passed[c]; !s.empty();) {
+            const int square = s.takeLowest(), rank = c == White ? square >> 3 : 7 - (square >> 3), stop = square + forward;
             if ((tables.front[c][square] & all).empty()) sink.add(w.passedFree[rank], c);
             if (king[c] < 64) sink.add(w.passedOwnKing[rank], c, distance(king[c], stop));
             if (king[enemy] < 64) sink.add(w.passedEnemyKing[rank], c, distance(king[enemy], stop));
@@ -166,7 +198,7 @@ void evaluateTerms(const Board& b, const Occupancy& o, Sink& sink) {
     sink.add(w.tempo, b.sideToMove == White ? White : Black);
 }
 
-template void evaluateTerms<Evaluation>(const Board&, const Occupancy&, Evaluation&);
-template void evaluateTerms<Trace>(const Board&, const Occupancy&, Trace&);
+template void evaluateTerms<Evaluation>(const Board&, const Occupancy&, Evaluation&, PawnCache*);
+template void evaluateTerms<Trace>(const Board&, const Occupancy&, Trace&, PawnCache*);
 
 }  // namespace deep

@@ -33,6 +33,7 @@ struct Worker {
     Move pv[maxPly + 1][maxPly + 1] = {};
     int pvLength[maxPly + 1] = {};
     int staticValues[maxPly + 1] = {};  // by ply, of the line searched
+    PawnCache* pawnCache = new PawnCache;  // owned
     int selectiveDepth = 0;
 
     Worker(Search& search, int sideToMove, int number)
@@ -40,6 +41,9 @@ struct Worker {
           keys(search.history), rootAt(search.history.size()) {
         keys.resize(rootAt + maxPly + 2);
     }
+    ~Worker() { delete pawnCache; }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
 
     void count() { nodes.store(nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
     // Whether to stop: a node limit reached by all the workers together, or, looked at every 1024
