@@ -8,7 +8,7 @@
 #   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
 #   5. the Windows program under Wine: end-to-end tests
 #   6. the Windows build: optimised, SSE2, no assertions; the bench's two signatures (the window
-#      engine's and the deep search's), the same from the native tool and the .exe
+#      engine's and the deep search's), the same from the native tool and the .exe; a Hash of 1 GB
 #   7. the release package: built twice, from two copies of the sources, to the same bytes
 # Exits non-zero on the first failure.
 set -euo pipefail
@@ -63,7 +63,7 @@ fi
 
 win=${VIMOCHESS_WIN_BUILD:-$root/build-win}
 step "the Windows build: optimised, SSE2, no assertions, its bench as the native one"
-bash scripts/build-win.sh vimochess-tool >/dev/null
+bash scripts/build-win.sh vimochess-tool vimochess-uci >/dev/null
 use_wine "$win/wineprefix"
 macros=$(wine "$win/vimochess-tool.exe" build | tr -d '\r')
 for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
@@ -75,6 +75,9 @@ for signature in "total nodes 8203504" "deep search depth 7 nodes 1180390"; do
   grep -qx "$signature" <<<"$native" || { echo "the bench's signature is not '$signature':"; echo "$native"; exit 1; }
 done
 diff <(echo "$native") <(wine "$win/vimochess-tool.exe" bench | untimed)
+# Large-address-aware: Hash 1024 gets its whole table, which a 2 GB address space could not hold.
+hash=$(printf '%s\n' "setoption name Hash value 1024" isready | wine "$win/vimochess-uci.exe" | tr -d '\r')
+[ "$hash" = readyok ] || { echo "vimochess-uci.exe could not make the table of Hash 1024: $hash"; exit 1; }
 
 step "the release package, built twice from two copies of the sources: the same bytes"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
