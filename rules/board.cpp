@@ -128,9 +128,10 @@ void makeMove(Board& b, const MoveInfo& m, const MoveEffect& effect) {
     // A right goes when its king or rook leaves home, or when the rook's corner is entered (a
     // capture there removes that rook for good).
     for (int right = 0; right < 4; ++right) {
-        const Castling c = castlingOf(b, right);
-        if ((effect.piece == c.king && from == c.kingFrom) || (effect.piece == c.rook && from == c.rookFrom) ||
-            to == c.rookFrom)
+        if (!b.castlingRights[right]) continue;
+        const int colour = right / 2, rank = colour == White ? 0 : 56, rookFrom = rank + b.castlingRookFile[right];
+        if ((effect.piece == pieceCode(King, colour) && from == rank + b.castlingKingFile[colour]) ||
+            (effect.piece == pieceCode(Rook, colour) && from == rookFrom) || to == rookFrom)
             b.castlingRights[right] = 0;
     }
 }

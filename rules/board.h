@@ -60,11 +60,11 @@ inline Castling castlingOf(const Board& b, int right) {
 // only the king taking its own rook is: its step onto an empty square is a plain move.
 inline bool castlingBy(const Board& b, PieceCode piece, int from, int to, Castling& c) {
     if (piece != WhiteKing && piece != BlackKing) return false;
-    for (int right = 2 * pieceColour(piece); right < 2 * pieceColour(piece) + 2; ++right) {
-        c = castlingOf(b, right);
-        if (c.kingFrom == from && c.moveTo == to && (!b.chess960 || b.squares[to] == c.rook)) return true;
-    }
-    return false;
+    const int colour = pieceColour(piece), rank = colour == White ? 0 : 56;
+    if (from != rank + b.castlingKingFile[colour]) return false;
+    if (b.chess960 ? b.squares[to] != pieceCode(Rook, colour) : to != rank + 6 && to != rank + 2) return false;
+    c = castlingOf(b, 2 * colour + (to > from ? 0 : 1));
+    return c.moveTo == to;
 }
 
 // 0 for a white piece, 1 for a black one, 2 for an empty square or any other byte.
