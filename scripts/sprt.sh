@@ -13,7 +13,8 @@
 #   -e         the Elo bounds (default 0,5: a change that should gain; -5,0 for a simplification)
 #   -c GAMES   games at once (default: the processors there are)
 #   -g MAX     stop undecided after MAX games (default 20000)
-# The openings are build/strength/openings.fen, made by scripts/make-openings.py when missing.
+# The openings are build/strength/openings.fen, made by scripts/make-openings.py when missing; the
+# games are kept beside the log, in build/sprt/, for vimochess-tune and fit-wdl.py.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
@@ -54,7 +55,8 @@ limit=(-nodes "$nodes")
 [ -z "$tc" ] || limit=(-tc "$tc")
 log=$root/build/sprt/$(date +%Y%m%d-%H%M%S).log
 "$root/build/sprt/runner/vimochess-match" -1 "$new" -2 "$base" -openings "$openings" -games "$games" "${limit[@]}" \
-  -concurrency "$concurrency" -adjudicate -sprt "${bounds%,*}" "${bounds#*,}" | tee "$log" | grep -E '^(SPRT|[0-9]+ games,)' || true
+  -concurrency "$concurrency" -adjudicate -sprt "${bounds%,*}" "${bounds#*,}" -out "${log%.log}.games" |
+  tee "$log" | grep -E '^(SPRT|[0-9]+ games,)' || true
 summary=$(grep -E '^  [0-9]+ games' "$log" | tail -1)
 verdict=$(sed -n 's/^SPRT .*: //p' "$log")
 # | change | limit | games | score | Elo | LLR (bounds) | verdict |
