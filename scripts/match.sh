@@ -6,9 +6,9 @@
 #
 #   scripts/match.sh [-n GAMES] [-t SECONDS] [-i INCREMENT] [-e ELO] [-o DIR] [OPPONENT...]
 #
-#   OPPONENT   fairymax (Fairy-Max), stockfish (Stockfish at Skill Level 0) or stockfish-elo-N
-#              (Stockfish playing at UCI_Elo N, 1350 to 2850); fairymax and stockfish when none
-#              is named
+#   OPPONENT   fairymax (Fairy-Max), gnuchess (GNU Chess), toga2 (Toga II), stockfish (Stockfish
+#              at Skill Level 0) or stockfish-elo-N (Stockfish playing at UCI_Elo N, 1350 to
+#              2850); fairymax and stockfish when none is named
 #   -n GAMES   games per opponent (default 100): each opening twice, with the colours reversed
 #   -t, -i     time control: seconds per game and per move added (default 10 and 0.1)
 #   -e ELO     VimoChess plays at that level (UCI_LimitStrength, UCI_Elo); at full strength if not
@@ -38,10 +38,10 @@ opponents=("$@")
 [ ${#opponents[@]} -gt 0 ] || opponents=(fairymax stockfish)
 for o in "${opponents[@]}"; do
   case $o in
-    fairymax|stockfish) ;;
+    fairymax|gnuchess|toga2|stockfish) ;;
     stockfish-elo-*) [[ ${o#stockfish-elo-} =~ ^[0-9]{4}$ ]] && ((${o#stockfish-elo-} >= 1350 && ${o#stockfish-elo-} <= 2850)) ||
                        { echo "match: Stockfish's UCI_Elo is 1350 to 2850, not '${o#stockfish-elo-}'" >&2; exit 2; } ;;
-    *) echo "match: unknown opponent '$o' (fairymax, stockfish or stockfish-elo-N)" >&2; exit 2 ;;
+    *) echo "match: unknown opponent '$o' (fairymax, gnuchess, toga2, stockfish or stockfish-elo-N)" >&2; exit 2 ;;
   esac
 done
 [ -z "$level" ] || [[ $level =~ ^[0-9]{3,4}$ ]] || { echo "match: bad level '$level' (an Elo rating)" >&2; exit 2; }
@@ -54,7 +54,7 @@ export PATH="$PATH:/usr/games"
 
 # What the matches need, then the rest of the script in a virtual X display: XBoard needs one
 # even without its board.
-install_packages xboard polyglot fairymax stockfish xvfb xauth cmake g++ make
+install_packages xboard polyglot fairymax gnuchess toga2 stockfish xvfb xauth cmake g++ make
 in_virtual_display "$root/scripts/match.sh" "${arguments[@]}"
 
 engine=${VIMOCHESS_UCI:-}
@@ -197,6 +197,8 @@ for opponent in "${opponents[@]}"; do
   rm -f "$pgn" "$log" "$out/xboard-$name.debug"
   case $opponent in
     fairymax) second=(-scp fairymax) ;;
+    gnuchess) second=(-scp "gnuchess -x") ;;
+    toga2) second=(-scp toga2 -sUCI) ;;
     stockfish) second=(-scp stockfish -sUCI -secondOptions "Skill Level=0") ;;
     stockfish-elo-*) second=(-scp stockfish -sUCI -secondOptions "UCI_LimitStrength=1,UCI_Elo=${opponent#stockfish-elo-}") ;;
   esac
