@@ -41,6 +41,8 @@ const char usage[] =
     "  -nodes N               go nodes N for every move, with no clock\n"
     "  -concurrency K         K games at once (default 1)\n"
     "  -sprt ELO0 ELO1        stop when the test accepts either (alpha = beta = 0.05)\n"
+    "  -chess960              Chess960: the engines told UCI_Chess960, castling as the king taking\n"
+    "                         its rook, the openings' castling fields as X-FEN or Shredder-FEN\n"
     "  -adjudicate            end a game that both engines score beyond 1000 or, from move 40,\n"
     "                         within 10 centipawns for ten half-moves\n"
     "  -out FILE              each game as a line: result|starting FEN|moves|each move's score from\n"
@@ -112,7 +114,7 @@ struct Settings {
     std::vector<std::string> openings;
     int64_t games = 0, nodes = 0, base = 10000, increment = 100;
     int concurrency = 1;
-    bool sprt = false, adjudicate = false;
+    bool sprt = false, adjudicate = false, chess960 = false;
     double elo0 = 0, elo1 = 0;
     std::string out;
 };
@@ -149,7 +151,7 @@ Game playGame(EngineProcess* engines[2], const std::string& fen, const Settings&
     Game g;
     Board b;
     std::string error;
-    readFen(fen, b, error);
+    readFen(fen, b, error, s.chess960);
     int64_t clock[2] = {s.base, s.base};
     int halfMoves = b.quietMoveCount;
     std::map<uint64_t, int> seen{{deep::positionKey(b), 1}};
@@ -302,6 +304,7 @@ int main(int argc, char** argv) {
         else if (a == "-nodes" && number(value(), x) && x >= 1) s.nodes = static_cast<int64_t>(x);
         else if (a == "-concurrency" && number(value(), x) && x >= 1 && x <= 64) s.concurrency = static_cast<int>(x);
         else if (a == "-adjudicate") s.adjudicate = true;
+        else if (a == "-chess960") s.chess960 = true;
         else if (a == "-out") s.out = value();
         else if (a == "-tc") {
             const std::string tc = value();
@@ -321,10 +324,12 @@ int main(int argc, char** argv) {
         Board b;
         std::string error;
         if (line.empty() || line[0] == '#') continue;
-        if (!readFen(line, b, error) || !(error = positionFault(b)).empty()) return fail("bad opening '" + line + "': " + error);
+        if (!readFen(line, b, error, s.chess960) || !(error = positionFault(b)).empty())
+            return fail("bad opening '" + line + "': " + error);
         s.openings.push_back(line);
     }
     if (s.openings.empty()) return fail("no openings in '" + openings + "'");
+    for (int i = 0; s.chess960 && i < 2; ++i) s.options[i].insert(s.options[i].begin(), "UCI_Chess960=true");
     if (s.games == 0) s.games = 2 * static_cast<int64_t>(s.openings.size());
     Match match(s);
     std::vector<std::thread> workers;
