@@ -77,11 +77,11 @@ TEST(DeepSearch, TimeForAMove) {
     const std::vector<Case> cases = {
         {1000, -1, 0, 0, 0, 950},       // a time per move, spent whole, less what the GUI loses
         {60, -1, 0, 0, 0, 54},          // of which it keeps a tenth at most
-        {0, 10000, 100, 0, 323, 1340},  // the clock: a fortieth and most of the increment
+        {0, 10000, 100, 0, 322, 1610},  // the clock: a fortieth of it and the increments, less a reserve
         {0, 100, 0, 0, 1, 5},           // short of time
         {0, 0, 0, 0, 1, 1},             // out of time: answer at once
         {0, 2000, 0, 1, 1560, 1560},    // the last move before the time control
-        {0, 2000, 0, 10, 195, 585},
+        {0, 2000, 0, 10, 150, 585},
         {300, 10000, 100, 0, 270, 270}, // both: the first limit reached
         {0, -1, 0, 0, 0, 0},            // neither: no time limit
     };
