@@ -101,9 +101,9 @@ TEST(DeepSearch, TimeForAMove) {
 // is meant to, measure it in matches first, then record the new figures here.
 TEST(DeepSearch, RecordedSearches) {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {startFen, "g1f3 36 17137"}, {kiwipete, "e2a6 -8 199995"}, {endgame, "b4f4 0 12015"},
-        {promotions, "c4c5 -416 26070"}, {bugCatcher, "d7c8q 529 14285"},
-        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 218"},  // mate in one
+        {startFen, "d2d4 26 5415"}, {kiwipete, "e2a6 -9 76018"}, {endgame, "b4f4 3 4076"},
+        {promotions, "c4c5 -430 26328"}, {bugCatcher, "d7c8q 530 6313"},
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 340"},  // mate in one
     };
     for (const auto& [position, expected] : cases) {
         Table table(1);
