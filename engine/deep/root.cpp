@@ -107,6 +107,7 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
             }
         }
         if (aborted) break;
+        answered = true;
         if (!main) continue;
         changes = changes / 2 + (changed && depth > 1 ? 2 : 0);
         if (!time.anotherIteration(depth, pliesToMate(bestValue), n, s.pondering.load(), changes / 2)) break;

@@ -24,6 +24,7 @@ struct Worker {
     const bool proving;  // a mate search: nothing is pruned, reduced or answered by the table
     int64_t nextCheck = 0;
     bool aborted = false;
+    bool answered = false;  // an iteration has been searched to its end: there is an answer to give
     std::vector<uint64_t> keys;  // the game's positions, then the current line's, by ply
     size_t rootAt = 0;
     Move killers[maxPly + 1][2] = {};
@@ -52,7 +53,9 @@ struct Worker {
         const int64_t mine = nodes.load(std::memory_order_relaxed);
         if (aborted || (s.limits.nodes > 0 && (s.threads == 1 ? mine : s.nodesSearched()) >= s.limits.nodes))
             return aborted = true;
-        if (mine < nextCheck) return false;
+        // The main worker always finishes its first iteration, which takes next to no time, so that
+        // however little time is left its answer has been searched.
+        if (mine < nextCheck || (index == 0 && !answered)) return false;
         nextCheck = mine + 1024;
         aborted = s.stop.load() || s.finished.load() || (index == 0 && time.outOfTime(s.pondering.load()));
         return aborted;

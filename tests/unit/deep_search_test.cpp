@@ -147,6 +147,18 @@ TEST(DeepSearch, NodeLimitsNeverPassed) {
         }
 }
 
+// Told to stop before it starts, or out of time at once, the search still answers with a move it
+// searched: its first iteration's, here the mate in one, never merely the first move it lists.
+TEST(DeepSearch, EvenStoppedAtOnceTheAnswerIsSearched) {
+    for (int64_t clock : {-1, 0}) {
+        Table table(1);
+        const std::atomic<bool> stop{clock < 0}, pondering{false};
+        Search search(table, stop, pondering);
+        search.limits.time[White] = clock;
+        EXPECT_EQ(uciMoveName(search.run(fen("7k/8/6K1/8/8/8/8/5Q2 w - - 0 1"))), "f1f8") << clock;
+    }
+}
+
 // What a capture wins when both sides then take back on its square, each with its least valuable
 // piece, while taking pays: for the side that captures, in hundredths of a pawn.
 TEST(DeepSearch, ExchangeEvaluation) {
