@@ -35,10 +35,10 @@ TimeManager::TimeManager(const Limits& limits, int side)
 bool TimeManager::anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering, int changes) const {
     if (timed && pliesToMate < maxPly && depth >= pliesToMate + 2) return false;
     if (pondering) return true;
-    // A best move that keeps changing is worth more time, one that holds less: from 0.7 of the soft
-    // limit up to twice as much.
-    const int64_t soft = budget.soft * std::min(20, 7 + 5 * changes) / 10;
-    if (budget.soft > 0 && elapsed() * 2 >= std::min(soft, budget.hard)) return false;
+    // A best move that keeps changing is worth more time, one that holds less: no new iteration
+    // after 0.6 of the soft limit while it holds, up to twice the soft limit while it changes.
+    const int64_t soft = budget.soft * std::min(20, 6 + 5 * changes) / 10;
+    if (budget.soft > 0 && elapsed() >= std::min(soft, budget.hard)) return false;
     return !(timed && legalMoves == 1);
 }
 

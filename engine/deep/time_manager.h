@@ -22,7 +22,7 @@ struct Limits {
 };
 
 // How long a move may take, in milliseconds from the start of the search: the search starts no
-// new iteration once half of `soft` has passed, and stops at `hard`. 0 sets no limit.
+// new iteration once about `soft` has passed, and stops at `hard`. 0 sets no limit.
 struct TimeBudget {
     int64_t soft = 0, hard = 0;
 };
@@ -41,7 +41,7 @@ struct TimeManager {
     // After an iteration of the given depth, whose best line mates in pliesToMate half-moves
     // (maxPly or more when it does not), with legalMoves moves at the root, the best move having
     // changed `changes` times of late (halved each iteration): whether to start the next. A timed
-    // search stops once a mate is found that deeper iterations cannot change, once half its soft
+    // search stops once a mate is found that deeper iterations cannot change, once its soft
     // limit has passed (more or less by the changes), and at once with a single legal move.
     bool anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering, int changes) const;
 };
