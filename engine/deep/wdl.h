@@ -19,7 +19,7 @@ struct WinDrawLoss {
 inline WinDrawLoss winDrawLoss(int score, int phase) {
     if (pliesToMate(score) < maxPly) return score > 0 ? WinDrawLoss{1000, 0, 0} : WinDrawLoss{0, 0, 1000};
     const double t = (phase < 0 ? 0 : phase > 24 ? 24 : phase) / 24.0;
-    const double a = 170.0 + 110.0 * t, b = 70.0 + 30.0 * t;
+    const double a = 171.1 - 129.7 * t, b = 115.0 + 26.2 * t;
     const auto odds = [&](double s) { return static_cast<int>(std::lround(1000 / (1 + std::exp((a - s) / b)))); };
     const int win = odds(score), loss = odds(-score);
     return WinDrawLoss{win, 1000 - win - loss, loss};
