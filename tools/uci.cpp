@@ -18,6 +18,7 @@ namespace {
 const char idName[] = "VimoChess 0.01a";
 const char idAuthor[] = "the VimoChess developers";
 const int chess960PlainDepth = 10;
+const int64_t quickSearch = 10;  // milliseconds: a search with no more time runs on the reading thread
 
 std::mutex outputGuard;
 
@@ -244,6 +245,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, listed, errors);
     for (const std::string& error : errors) sayLine(out, "info string " + error);
     limits.moveOverhead = settings.moveOverhead;
+    limits.startedAt = millisecondClock();
     std::vector<deep::Move> searchMoves;
     for (const std::string& text : listed) {
         MoveInfo move;
@@ -287,7 +289,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
     }
     const std::vector<uint64_t> keys = history;
     const int clock = halfMoves;
-    worker = std::thread([this, board, limits, keys, clock, noise, searchMoves, &out] {
+    const auto search = [this, board, limits, keys, clock, noise, searchMoves, &out] {
         deep::Search search(*deepTable, stopFlag, ponderFlag);
         search.limits = limits;
         search.lines = settings.multiPv;
@@ -305,7 +307,13 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         std::string line = "bestmove " + (best.onBoard() ? uciMoveName(best) : std::string("0000"));
         if (best.onBoard() && reply.onBoard()) line += " ponder " + uciMoveName(reply);
         searchEnded_(line);
-    });
+    };
+    // A search of a few milliseconds runs here: starting a thread for it can take longer than the
+    // search itself (under Wine on a busy machine, several milliseconds), which a short clock
+    // cannot spare; the commands that come meanwhile wait no longer than it.
+    const deep::TimeBudget budget = deep::timeBudget(limits, board.sideToMove);
+    if (!holdAnswer && budget.hard > 0 && budget.hard <= quickSearch) return search();
+    worker = std::thread(search);
 }
 
 // The worker's last act: the answer goes out now, or when stop or ponderhit comes.

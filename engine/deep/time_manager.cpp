@@ -29,7 +29,7 @@ TimeBudget timeBudget(const Limits& l, int side) {
 }
 
 TimeManager::TimeManager(const Limits& limits, int side)
-    : startedAt(millisecondClock()), budget(timeBudget(limits, side)),
+    : startedAt(limits.startedAt >= 0 ? limits.startedAt : millisecondClock()), budget(timeBudget(limits, side)),
       timed(limits.moveTime > 0 || limits.time[side == White ? White : Black] >= 0) {}
 
 bool TimeManager::anotherIteration(int depth, int pliesToMate, int legalMoves, bool pondering, int changes) const {

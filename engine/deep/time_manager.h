@@ -19,6 +19,9 @@ struct Limits {
     // A mate in at most this many moves to find: the search prunes nothing that could hide one,
     // and stops once it has one, or, with no other limit, once it has shown there is none.
     int mate = 0;
+    // When the GUI's `go` came, by millisecondClock(), so that the time spent before the search
+    // starts counts too; -1: when the search starts.
+    int64_t startedAt = -1;
 };
 
 // How long a move may take, in milliseconds from the start of the search: the search starts no

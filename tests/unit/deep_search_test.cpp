@@ -93,6 +93,10 @@ TEST(DeepSearch, TimeForAMove) {
         EXPECT_EQ(spaced(b.soft, b.hard), spaced(c.soft, c.hard)) << c.moveTime << " " << c.clock << " " << c.movesToGo;
         EXPECT_EQ(timeBudget(limits, White).hard, c.moveTime ? (c.moveTime - std::min<int64_t>(50, c.moveTime / 10)) : 0);
     }
+    // The clock runs from the GUI's go, not from the search's start: time lost before counts.
+    Limits late;
+    late.time[White] = 10000, late.startedAt = millisecondClock() - 5000;
+    EXPECT_TRUE(TimeManager(late, White).outOfTime(false));
 }
 
 // The search's signature: a fixed-depth search of well-known positions, its move, score and the

@@ -151,6 +151,10 @@ TEST(Uci, SearchesThatWaitOrStop) {
                                        VIMOCHESS_UCI);
         EXPECT_EQ(bestmoves(out), "readyok\nbestmove f1f8\n") << go;
     }
+    UciEngine quick;  // a search of a few milliseconds has answered when its go has been read
+    std::ostringstream said;
+    quick.handle("position startpos", said), quick.handle("go wtime 20 btime 20", said);
+    EXPECT_TRUE(std::regex_match(bestmoves(said.str()), std::regex("bestmove [a-h1-8]{4}( ponder ....)?\n"))) << said.str();
     UciEngine uci;
     std::ostringstream out;
     uci.handle("go infinite", out), uci.handle("position startpos moves e2e4", out), uci.handle("go depth 1", out);
