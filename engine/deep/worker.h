@@ -1,9 +1,10 @@
 // One thread's search: its time, what it learns of the move order (killers, history), the
 // principal variation, and the keys of the game and of the line it is on. Its node search is in
-// search.cpp, its iterations at the root in root.cpp.
+// worker.cpp, its iterations at the root in root.cpp.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <vector>
 
 #include "position.h"

@@ -1,4 +1,4 @@
-#include "search.h"
+#include "worker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,6 @@
 #include "../../rules/move_generator.h"
 #include "evaluation.h"
 #include "exchange.h"
-#include "worker.h"
 
 namespace deep {
 
