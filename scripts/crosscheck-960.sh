@@ -13,21 +13,8 @@ if ! stockfish=$(PATH=$PATH:/usr/games command -v stockfish); then
 fi
 [ -x "$engine" ] || { echo "crosscheck-960: vimochess-uci not found at '$engine'" >&2; exit 2; }
 
-coproc SF { exec "$stockfish" 2>&1; }
-trap 'kill "$SF_PID" 2>/dev/null' EXIT
-
-# ask LINE...: sends the lines to stockfish and reads up to "Nodes searched: N"; the lines before it
-# in `reply`, N in `nodes`.
-ask() {
-    printf '%s\n' "$@" >&"${SF[1]}"
-    reply=()
-    while IFS= read -r -t 60 line <&"${SF[0]}"; do
-        [[ $line == "Nodes searched: "* ]] && nodes=${line#Nodes searched: } && return 0
-        reply+=("$line")
-    done
-    echo "crosscheck-960: stockfish did not answer '$*'" >&2
-    exit 2
-}
+. "$(dirname "$0")/lib.sh"
+start_stockfish "$stockfish"
 ask "setoption name UCI_Chess960 value true" "position startpos" "go perft 1"
 
 passed=0 failed=0

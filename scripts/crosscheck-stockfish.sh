@@ -26,21 +26,8 @@ games=(
     "r3k2r/8/8/8/3pP3/8/8/R3K2R b KQkq e3 0 1|3"
 )
 
-coproc SF { exec "$stockfish" 2>&1; }
-trap 'kill "$SF_PID" 2>/dev/null' EXIT
-
-# Sends the lines to stockfish and reads up to its "Nodes searched: N": the lines before it are
-# left in `reply`, N in `nodes`.
-ask() {
-    printf '%s\n' "$@" >&"${SF[1]}"
-    reply=()
-    while IFS= read -r -t 30 line <&"${SF[0]}"; do
-        [[ $line == "Nodes searched: "* ]] && nodes=${line#Nodes searched: } && return 0
-        reply+=("$line")
-    done
-    echo "crosscheck: stockfish did not answer '$*'" >&2
-    exit 2
-}
+. "$(dirname "$0")/lib.sh"
+start_stockfish "$stockfish"
 
 passed=0 failed=0
 for game in "${games[@]}"; do

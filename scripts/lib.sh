@@ -10,6 +10,9 @@
 #   in_virtual_display "$0" ARG...  runs the script again in a virtual X display of its own;
 #                                 VIMOCHESS_IN_XVFB is set in that second run until this returns
 #   start_window_manager          openbox on $DISPLAY
+#   start_stockfish PATH          Debian's stockfish as a coprocess, stopped when the script ends
+#   ask LINE...                   sends it the lines and reads up to its "Nodes searched: N": the
+#                                 lines before in `reply`, N in `nodes`
 #
 # Messages start with the script's name: "setup: installing ...".
 
@@ -82,4 +85,20 @@ start_window_manager() {
   for _ in $(seq 100); do [ -e "$flag/ready" ] && break; sleep 0.1; done
   [ -e "$flag/ready" ] || { echo "$script_name: openbox did not start" >&2; exit 1; }
   rm -rf "$flag"
+}
+
+start_stockfish() {
+  coproc SF { exec "$1" 2>&1; }
+  trap 'kill "$SF_PID" 2>/dev/null' EXIT
+}
+
+ask() {
+  printf '%s\n' "$@" >&"${SF[1]}"
+  reply=()
+  while IFS= read -r -t 60 line <&"${SF[0]}"; do
+    [[ $line == "Nodes searched: "* ]] && nodes=${line#Nodes searched: } && return 0
+    reply+=("$line")
+  done
+  echo "$script_name: stockfish did not answer '$*'" >&2
+  exit 2
 }
