@@ -72,18 +72,9 @@ done
 for game in "518|1" "0|7" "959|11" "123|5" "777|42"; do
     seed=${game#*|} command="position fen $(startPosition "${game%|*}")"
     for ((ply = 0; ply <= 30; ++ply)); do
-        ask "$command" d "go perft 1"
-        moves=()
-        for line in "${reply[@]}"; do
-            case $line in
-                "Fen: "*) fen=${line#Fen: } ;;
-                [a-h][1-8][a-h][1-8]*:*) moves+=("${line%%:*}") ;;
-            esac
-        done
+        read_position "$command"
         ((ply % 3 == 0)) && compare "$fen" 3
-        ((${#moves[@]})) || break
-        seed=$(((seed * 1103515245 + 12345) % 2147483648))
-        command="position fen $fen moves ${moves[(seed >> 8) % ${#moves[@]}]}"
+        play_random_move || break
     done
 done
 echo "crosscheck-960: $passed passed, $failed failed"

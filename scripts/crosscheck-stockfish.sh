@@ -34,23 +34,14 @@ for game in "${games[@]}"; do
     seed=${game#*|} command="position fen ${game%|*}"
     for ((ply = 0; ply <= plies; ++ply)); do
         # The position's FEN, its legal moves and, every few plies, its perft counts against ours.
-        ask "$command" d "go perft 1"
-        moves=()
-        for line in "${reply[@]}"; do
-            case $line in
-                "Fen: "*) fen=${line#Fen: } ;;
-                [a-h][1-8][a-h][1-8]*:*) moves+=("${line%%:*}") ;;
-            esac
-        done
+        read_position "$command"
         for ((depth = 1; ply % every == 0 && depth <= maxDepth; ++depth)); do
             ((depth == 1)) || ask "go perft $depth"
             ours=$(timeout 120 "$tool" perft "$fen" "$depth" 2>&1)
             if [ "$ours" = "$nodes" ]; then passed=$((passed + 1)); else
                 failed=$((failed + 1)) && echo "MISMATCH perft $depth of '$fen': vimochess-tool '$ours', stockfish $nodes"; fi
         done
-        ((${#moves[@]})) || break
-        seed=$(((seed * 1103515245 + 12345) % 2147483648))
-        command="position fen $fen moves ${moves[(seed >> 8) % ${#moves[@]}]}"
+        play_random_move || break
     done
 done
 echo "crosscheck: $passed passed, $failed failed"

@@ -13,6 +13,10 @@
 #   start_stockfish PATH          Debian's stockfish as a coprocess, stopped when the script ends
 #   ask LINE...                   sends it the lines and reads up to its "Nodes searched: N": the
 #                                 lines before in `reply`, N in `nodes`
+#   read_position COMMAND         asks it where COMMAND leads: the FEN in `fen`, the legal moves
+#                                 in `moves`, their number in `nodes`
+#   play_random_move              `command` becomes that position with one of `moves` played,
+#                                 chosen by `seed`, which it advances; fails when there is none
 #
 # Messages start with the script's name: "setup: installing ...".
 
@@ -101,4 +105,21 @@ ask() {
   done
   echo "$script_name: stockfish did not answer '$*'" >&2
   exit 2
+}
+
+read_position() {
+  ask "$1" d "go perft 1"
+  moves=()
+  for line in "${reply[@]}"; do
+    case $line in
+      "Fen: "*) fen=${line#Fen: } ;;
+      [a-h][1-8][a-h][1-8]*:*) moves+=("${line%%:*}") ;;
+    esac
+  done
+}
+
+play_random_move() {
+  ((${#moves[@]})) || return 1
+  seed=$(((seed * 1103515245 + 12345) % 2147483648))
+  command="position fen $fen moves ${moves[(seed >> 8) % ${#moves[@]}]}"
 }
