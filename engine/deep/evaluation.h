@@ -1,9 +1,9 @@
 // The deep search's evaluation, its own and not the window engine's: a score for the middlegame and
 // one for the endgame, weighed by the pieces left, from terms that strong classical engines share:
 // material and the squares the pieces stand on, mobility, pawn structure and passed pawns, king
-// safety, threats, rooks on open files, the bishop pair, outposts and the move. Every weight is
-// fitted to the engine's own games (tools/tune.cpp writes weights.cpp). Scores in hundredths of a
-// pawn.
+// safety, threats, rooks on open files, the bishop pair, outposts and the move. The weights are in
+// weights.cpp, set by hand; tools/tune.cpp fits them to the engine's own games and writes a file of
+// the same shape. Scores in hundredths of a pawn.
 #pragma once
 
 #include <utility>

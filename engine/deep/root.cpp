@@ -48,6 +48,7 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
                     s.report(s.reportContext, r);
                 }
                 child.play(root, m);
+                playedAt[0] = pieceTo(root, m);
                 keys[rootAt] = root.key;
                 int score;
                 if (noise > 0) {  // a weaker player: every move's score exactly, then an error added

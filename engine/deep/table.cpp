@@ -15,20 +15,44 @@ Table::Table(int megabytes) {
     mask = count - 1;
 }
 
+int64_t Table::find(uint64_t key, Entry& entry) const {
+    const uint64_t first = key & mask & ~uint64_t(1);
+    for (uint64_t i = first; i <= first + 1 && i <= mask; ++i) {
+        const uint64_t data = slots[i].data.load(std::memory_order_relaxed);
+        if ((slots[i].check.load(std::memory_order_relaxed) ^ data) != key || data == 0) continue;
+        entry = Entry::unpacked(data);
+        if (entry.bound != NoBound) return static_cast<int64_t>(i);
+    }
+    return -1;
+}
+
 void Table::store(uint64_t key, int depth, int score, int ply, Bound bound, Move move) {
-    Slot& s = slots[key & mask];
     Entry old;
     const uint8_t now = age.load(std::memory_order_relaxed);
-    if (probe(key, old)) {
+    const int64_t at = find(key, old);
+    Slot* s = at >= 0 ? &slots[at] : nullptr;
+    if (s) {
         if (move.none()) move = old.move;  // keep the best move known for the position
         if (old.age == now && depth < old.depth && bound != ExactBound) return;
+    } else {
+        // A new position takes the place of an entry of an earlier search, or else of the
+        // shallower of the two.
+        Slot* pair = &slots[key & mask & ~uint64_t(1)];
+        s = pair;
+        if (mask > 0) {
+            const Entry a = Entry::unpacked(pair[0].data.load(std::memory_order_relaxed));
+            const Entry b = Entry::unpacked(pair[1].data.load(std::memory_order_relaxed));
+            const int worthA = a.bound == NoBound ? -1000 : a.depth - 8 * (a.age != now);
+            const int worthB = b.bound == NoBound ? -1000 : b.depth - 8 * (b.age != now);
+            if (worthB < worthA) s = pair + 1;
+        }
     }
     Entry e;
     e.score = static_cast<int16_t>(score > mateScore - maxPly ? score + ply : score < maxPly - mateScore ? score - ply : score);
     e.move = move, e.depth = static_cast<int8_t>(depth), e.bound = bound, e.age = now;
     const uint64_t data = e.packed();
-    s.data.store(data, std::memory_order_relaxed);
-    s.check.store(key ^ data, std::memory_order_relaxed);
+    s->data.store(data, std::memory_order_relaxed);
+    s->check.store(key ^ data, std::memory_order_relaxed);
 }
 
 void Table::clear() {

@@ -26,6 +26,11 @@ struct Entry {
     int scoreAt(int ply) const {
         return score > mateScore - maxPly ? score - ply : score < maxPly - mateScore ? score + ply : score;
     }
+    // Whether the score settles a search of the position within alpha and beta: exact, or a bound
+    // on the side of the window it is on.
+    bool settles(int score, int alpha, int beta) const {
+        return bound == ExactBound || (bound == LowerBound && score >= beta) || (bound == UpperBound && score <= alpha);
+    }
     uint64_t packed() const {
         return static_cast<uint16_t>(score) | uint64_t(move.bits) << 16 | uint64_t(static_cast<uint8_t>(depth)) << 32 |
                uint64_t(bound) << 40 | uint64_t(age) << 48;
@@ -54,14 +59,9 @@ struct Table {
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
-    // The entry of the position with the key, if the table has one.
-    bool probe(uint64_t key, Entry& entry) const {
-        const Slot& s = slots[key & mask];
-        const uint64_t data = s.data.load(std::memory_order_relaxed);
-        if ((s.check.load(std::memory_order_relaxed) ^ data) != key || data == 0) return false;
-        entry = Entry::unpacked(data);
-        return entry.bound != NoBound;
-    }
+    // The entry of the position with the key, if the table has one. A position has two slots
+    // side by side: it is kept in either.
+    bool probe(uint64_t key, Entry& entry) const { return find(key, entry) >= 0; }
     // The score of the position ply half-moves below the root. Keeps what it has only for the same
     // position at a greater depth and not an exact score; a store without a move keeps the move known.
     void store(uint64_t key, int depth, int score, int ply, Bound bound, Move move);
@@ -69,6 +69,10 @@ struct Table {
     int64_t megabytes() const { return static_cast<int64_t>((mask + 1) * sizeof(Slot)) >> 20; }
     // Entries written by the current search, per thousand, from a sample.
     int permille() const;
+
+private:
+    // Where the position's entry is, read into `entry`; -1 when neither of its slots has it.
+    int64_t find(uint64_t key, Entry& entry) const;
 };
 
 }  // namespace deep

@@ -1,5 +1,5 @@
-// The deep search's evaluation weights, written by vimochess-tune from the fit it made
-// (docs/strength.md tells on which games); each a {middlegame, endgame} pair in hundredths of a
+// The deep search's evaluation weights, set by hand: the fit vimochess-tune made to the engine's
+// games played no better (docs/strength.md). Each a {middlegame, endgame} pair in hundredths of a
 // pawn, danger weights in danger units.
 #include "evaluation.h"
 

@@ -20,7 +20,10 @@ bool isQuiet(int order) { return order >= 0 && order < killer; }
 // A move's history: what it gained when it caused a cut-off, less what it lost when another did,
 // by the square of the depth; the more it has, the less a change moves it.
 const int historyLimit = 16384;
-void credit(int& history, int bonus) { history += bonus - history * std::abs(bonus) / historyLimit; }
+template <typename Cell>
+void credit(Cell& history, int bonus) {
+    history = static_cast<Cell>(history + bonus - history * std::abs(bonus) / historyLimit);
+}
 
 // The structure terms stay within this margin, mostly: beyond it material and placement decide
 // alone.
@@ -86,7 +89,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
         else if (move == counter && !counter.none())
             order = killer - 1;
         else
-            order = quietMove + history[piece][m.to];
+            order = quietMove + history[piece][m.to] + continuationOf(ply, piece * 64 + m.to);
         list[n++] = ScoredMove{m, order};
     }
     return n;
@@ -109,6 +112,12 @@ int Worker::quiesce(const Position& p, int alpha, int beta, int ply) {
     if (p.deadDraw()) return 0;
     const bool check = p.inCheck();
     if (ply >= maxPly) return evaluate(p);
+    // The table may answer here too: any search of the position is at least as deep as this one.
+    Entry entry;
+    if (!proving && s.table.probe(p.key, entry)) {
+        const int score = entry.scoreAt(ply);
+        if (entry.settles(score, alpha, beta)) return score;
+    }
     int best = -infinity;
     if (!check) {  // standing pat: the side to move need not capture
         best = evaluate(p, alpha, beta);
@@ -120,7 +129,9 @@ int Worker::quiesce(const Position& p, int alpha, int beta, int ply) {
     if (n == 0) return check ? ply - mateScore : best;
     Position child;
     for (int i = 0; i < n; ++i) {
-        child.play(p, takeBest(list, n, i));
+        const GeneratedMove m = takeBest(list, n, i);
+        playedAt[ply] = pieceTo(p, m);
+        child.play(p, m);
         const int score = -quiesce(child, -beta, -alpha, ply + 1);
         if (aborted) return 0;
         if (score > best) {
@@ -160,9 +171,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     const Move tableMove = known ? entry.move : Move();
     if (known && !pvNode && !proving && entry.depth >= depth) {
         const int score = entry.scoreAt(ply);
-        if (entry.bound == ExactBound || (entry.bound == LowerBound && score >= beta) ||
-            (entry.bound == UpperBound && score <= alpha))
-            return score;
+        if (entry.settles(score, alpha, beta)) return score;
     }
 
     // Internal iterative reduction: a position the table knows no move for is searched a ply shallower.
@@ -186,6 +195,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     if (nullAllowed && !pvNode && !check && !proving && depth >= 3 && p.hasPieces() && staticValue >= beta) {
         Position passed;
         passed.pass(p);
+        playedAt[ply] = -1;
         // The deeper and the further above beta, the shallower the pass is searched.
         const int reduction = 3 + depth / 4 + std::min(3, (staticValue - beta) / 200);
         const int score = -search(passed, depth - reduction, -beta, -beta + 1, ply + 1, false);
@@ -220,6 +230,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
             exchangeGain(p.board, p.occupied, m.from, m.to) < (quiet ? -30 * depth * depth : -100 * depth))
             continue;
         if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
+        playedAt[ply] = pieceTo(p, m);
         child.play(p, m);
         int score;
         if (i == 0) {
@@ -228,7 +239,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
             int reduction = 0;
             // Reduced less for a move with a good history, more for a bad one.
             if (quiet && !check && !proving && depth >= 3 && i >= 3) {
-                const int byHistory = history[p.board.squares[m.from]][m.to] / (historyLimit / 2);
+                const int byHistory = (history[p.board.squares[m.from]][m.to] + continuationOf(ply, pieceTo(p, m))) / historyLimit;
                 reduction = std::max(1, std::min(lateMoveReduction[std::min(depth, 63)][std::min(i, 63)] - pvNode - byHistory, depth - 2));
             }
             score = -search(child, depth - 1 - reduction, -alpha - 1, -alpha, ply + 1, true);
@@ -252,9 +263,13 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
                     if (killers[ply][0] != bestMove) killers[ply][1] = killers[ply][0], killers[ply][0] = bestMove;
                     if (Move* slot = counterSlot(p)) *slot = bestMove;
                     const int bonus = std::min(depth * depth, 1200);
-                    for (int j = 0; j < quietsTried; ++j)
-                        credit(history[p.board.squares[quietsSearched[j].from]][quietsSearched[j].to],
-                               quietsSearched[j].from == m.from && quietsSearched[j].to == m.to ? bonus : -bonus);
+                    for (int j = 0; j < quietsTried; ++j) {
+                        const GeneratedMove& q = quietsSearched[j];
+                        const int gain = q.from == m.from && q.to == m.to ? bonus : -bonus;
+                        credit(history[p.board.squares[q.from]][q.to], gain);
+                        for (int back = 1; back <= 2 && back <= ply; ++back)
+                            if (playedAt[ply - back] >= 0) credit(continuation[playedAt[ply - back]][pieceTo(p, q)], gain);
+                    }
                 }
                 break;
             }

@@ -35,6 +35,10 @@ struct Worker {
     Move pv[maxPly + 1][maxPly + 1] = {};
     int pvLength[maxPly + 1] = {};
     int staticValues[maxPly + 1] = {};  // by ply, of the line searched
+    // Continuation history: how each quiet move (by piece and square, 12 × 64 of them) did after
+    // each move one or two plies before it; playedAt holds the moves of the line by ply, -1 a pass.
+    int16_t (*continuation)[768] = new int16_t[768][768]();  // owned
+    int playedAt[maxPly + 2] = {};
     PawnCache* pawnCache = new PawnCache;  // owned
     int selectiveDepth = 0;
 
@@ -43,7 +47,10 @@ struct Worker {
           keys(search.history), rootAt(search.history.size()) {
         keys.resize(rootAt + maxPly + 2);
     }
-    ~Worker() { delete pawnCache; }
+    ~Worker() {
+        delete pawnCache;
+        delete[] continuation;
+    }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
@@ -81,6 +88,14 @@ struct Worker {
         if (!last.onBoard()) return nullptr;
         const PieceCode moved = p.board.at(last.toRow, last.toCol);
         return moved == EmptySquare ? nullptr : &counters[moved][last.toRow * 8 + last.toCol];
+    }
+    static int pieceTo(const Position& p, const GeneratedMove& m) { return p.board.squares[m.from] * 64 + m.to; }
+    // A quiet move's history after the moves one and two plies before it.
+    int continuationOf(int ply, int move) const {
+        int sum = 0;
+        for (int back = 1; back <= 2 && back <= ply; ++back)
+            if (playedAt[ply - back] >= 0) sum += continuation[playedAt[ply - back]][move];
+        return sum;
     }
     Move counterTo(const Position& p) {
         const Move* slot = counterSlot(p);

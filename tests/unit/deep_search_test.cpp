@@ -105,8 +105,8 @@ TEST(DeepSearch, TimeForAMove) {
 // is meant to, measure it in matches first, then record the new figures here.
 TEST(DeepSearch, RecordedSearches) {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {startFen, "d2d4 26 5415"}, {kiwipete, "e2a6 -9 76018"}, {endgame, "b4f4 3 4076"},
-        {promotions, "c4c5 -430 26328"}, {bugCatcher, "d7c8q 530 6313"},
+        {startFen, "d2d4 26 5375"}, {kiwipete, "e2a6 -9 75199"}, {endgame, "b4f4 3 4114"},
+        {promotions, "c4c5 -430 27222"}, {bugCatcher, "d7c8q 530 6316"},
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 340"},  // mate in one
     };
     for (const auto& [position, expected] : cases) {
@@ -133,6 +133,28 @@ TEST(DeepSearch, TableKeepsMatesFromThePosition) {
         Entry entry;
         EXPECT_TRUE(table.probe(0x1234567812345678ull, entry) && entry.scoreAt(readAt) == read) << score;
     }
+}
+
+// A position has two slots: a new one takes the place of an earlier search's entry, or else of the
+// shallower of the two, so that a deep entry of the current search survives positions that share
+// its slots.
+TEST(DeepSearch, TableKeepsTheDeeperAndNewerEntry) {
+    Table table(1);
+    const uint64_t a = 0x1234567812340000ull, b = a ^ 1, c = a + (table.mask + 1), d = b + 2 * (table.mask + 1);
+    auto kept = [&](uint64_t key) {
+        Entry e;
+        return table.probe(key, e);
+    };
+    table.store(a, 9, 10, 0, ExactBound, Move());
+    table.store(b, 2, 20, 0, ExactBound, Move());
+    EXPECT_TRUE(kept(a) && kept(b));
+    table.store(c, 3, 30, 0, ExactBound, Move());  // the shallower gives way
+    EXPECT_TRUE(kept(a) && !kept(b) && kept(c));
+    table.age.fetch_add(1);
+    table.store(d, 5, 40, 0, ExactBound, Move());  // both are old: the shallower gives way still
+    EXPECT_TRUE(kept(a) && !kept(c) && kept(d));
+    table.store(b, 1, 50, 0, ExactBound, Move());  // an old entry counts eight plies less than a new one
+    EXPECT_TRUE(!kept(a) && kept(b) && kept(d));
 }
 
 // A node limit is never passed, whatever the limit and the position, and the search still names a
