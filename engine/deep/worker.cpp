@@ -105,10 +105,10 @@ int Worker::evaluate(const Position& p, int alpha, int beta) const {
 
 // The search of captures (of every move when in check) until the position is quiet.
 int Worker::quiesce(const Position& p, int alpha, int beta, int ply) {
-    count();
     pvLength[ply] = 0;
+    if (timeUp()) return 0;  // before counting: a node limit reached stops the search here
+    count();
     selectiveDepth = std::max(selectiveDepth, ply);
-    if (timeUp()) return 0;
     if (p.deadDraw()) return 0;
     const bool check = p.inCheck();
     if (ply >= maxPly) return evaluate(p);
@@ -222,16 +222,18 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     for (int i = 0; i < n; ++i) {
         const GeneratedMove m = takeBest(list, n, i);
         const bool quiet = isQuiet(list[i].order);
-        if (futile && i > 0 && quiet) continue;
+        child.play(p, m);
+        // A quiet move that gives check is never left out for being quiet: it may mate.
+        const bool prunable = quiet && !child.inCheck();
+        if (futile && i > 0 && prunable) continue;
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
-        if (!pvNode && !check && !mateNear && quiet && depth <= 4 && quietsTried >= (3 + depth * depth) / (2 - improving)) continue;
+        if (!pvNode && !check && !mateNear && prunable && depth <= 4 && quietsTried >= (3 + depth * depth) / (2 - improving)) continue;
         // Exchange pruning: near the leaves, a move that loses too much material is left too.
         if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
             exchangeGain(p.board, p.occupied, m.from, m.to) < (quiet ? -30 * depth * depth : -100 * depth))
             continue;
         if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
         playedAt[ply] = pieceTo(p, m);
-        child.play(p, m);
         int score;
         if (i == 0) {
             score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);

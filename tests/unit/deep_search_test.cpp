@@ -105,8 +105,8 @@ TEST(DeepSearch, TimeForAMove) {
 // is meant to, measure it in matches first, then record the new figures here.
 TEST(DeepSearch, RecordedSearches) {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {startFen, "d2d4 26 5375"}, {kiwipete, "e2a6 -9 75199"}, {endgame, "b4f4 3 4114"},
-        {promotions, "c4c5 -430 27222"}, {bugCatcher, "d7c8q 530 6316"},
+        {startFen, "d2d4 26 5452"}, {kiwipete, "e2a6 -9 74858"}, {endgame, "b4f4 3 6935"},
+        {promotions, "c4c5 -430 25109"}, {bugCatcher, "d7c8q 505 6940"},
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 340"},  // mate in one
     };
     for (const auto& [position, expected] : cases) {
