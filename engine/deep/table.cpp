@@ -39,13 +39,11 @@ void Table::store(uint64_t key, int depth, int score, int ply, Bound bound, Move
         // shallower of the two.
         Slot* pair = &slots[key & mask & ~uint64_t(1)];
         s = pair;
-        if (mask > 0) {
-            const Entry a = Entry::unpacked(pair[0].data.load(std::memory_order_relaxed));
-            const Entry b = Entry::unpacked(pair[1].data.load(std::memory_order_relaxed));
-            const int worthA = a.bound == NoBound ? -1000 : a.depth - 8 * (a.age != now);
-            const int worthB = b.bound == NoBound ? -1000 : b.depth - 8 * (b.age != now);
-            if (worthB < worthA) s = pair + 1;
-        }
+        auto worth = [now](const Slot& slot) {  // an entry of an earlier search counts eight plies less
+            const Entry e = Entry::unpacked(slot.data.load(std::memory_order_relaxed));
+            return e.bound == NoBound ? -1000 : e.depth - 8 * (e.age != now);
+        };
+        if (mask > 0 && worth(pair[1]) < worth(pair[0])) s = pair + 1;
     }
     Entry e;
     e.score = static_cast<int16_t>(score > mateScore - maxPly ? score + ply : score < maxPly - mateScore ? score - ply : score);
