@@ -36,12 +36,16 @@ int cheapestAttacker(const Board& b, const SquareSet& occupied, int to, int colo
 
 }  // namespace
 
+int exchangeTaken(const Board& b, int from, int to) {
+    const PieceCode victim = b.squares[to];
+    const bool enPassant = victim == EmptySquare && pieceKind(b.squares[from]) == Pawn && (from & 7) != (to & 7);
+    return victim != EmptySquare ? exchangeValue(pieceKind(victim)) : enPassant ? exchangeValue(Pawn) : 0;
+}
+
 int exchangeGain(const Board& b, const Occupancy& o, int from, int to) {
     int gain[40];
     SquareSet occupied = o.all();
-    const PieceCode victim = b.squares[to];
-    const bool enPassant = victim == EmptySquare && pieceKind(b.squares[from]) == Pawn && (from & 7) != (to & 7);
-    gain[0] = victim != EmptySquare ? exchangeValue(pieceKind(victim)) : enPassant ? exchangeValue(Pawn) : 0;
+    gain[0] = exchangeTaken(b, from, to);
     int onSquare = exchangeValue(pieceKind(b.squares[from]));
     int colour = opponent(pieceColour(b.squares[from]));
     occupied.remove(from);

@@ -14,5 +14,12 @@ namespace deep {
 inline int exchangeValue(int kind) { return kind == King ? 20000 : (weights.material[kind].mg + 50) / 100 * 100; }
 
 int exchangeGain(const Board& board, const Occupancy& occupied, int from, int to);
+// What the move takes, as the exchange counts it (a pawn taken en passant included).
+int exchangeTaken(const Board& board, int from, int to);
+// What exchangeGain is at least, known without looking at the square's attackers: what the move
+// takes less the piece that moves, the most that taking that piece back can cost.
+inline int exchangeAtLeast(const Board& board, int from, int to) {
+    return exchangeTaken(board, from, to) - exchangeValue(pieceKind(board.squares[from]));
+}
 
 }  // namespace deep

@@ -62,6 +62,8 @@ struct Table {
     // The entry of the position with the key, if the table has one. A position has two slots
     // side by side: it is kept in either.
     bool probe(uint64_t key, Entry& entry) const { return find(key, entry) >= 0; }
+    // Asks the processor to bring the position's slots near, to be probed soon.
+    void prefetch(uint64_t key) const { __builtin_prefetch(&slots[key & mask & ~uint64_t(1)]); }
     // The score of the position ply half-moves below the root. Keeps what it has only for the same
     // position at a greater depth and not an exact score; a store without a move keeps the move known.
     void store(uint64_t key, int depth, int score, int ply, Bound bound, Move move);

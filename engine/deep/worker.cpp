@@ -43,8 +43,6 @@ const auto& lateMoveReduction = reductions.by;
 
 }  // namespace
 
-// The one who searches: the search's time, what it learns of the move order (killers, history),
-
 // The moves of the position, each with its place in the order of search: the table's move,
 // captures that do not lose material (by the value taken, then the taker) and queen promotions,
 // the killers, the quiet moves by history, the captures that lose material, the other
@@ -67,7 +65,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
         const bool capture = victim != EmptySquare || (pieceKind(piece) == Pawn && (m.from & 7) != (m.to & 7));
         const bool queening = m.promotion != NoPromotion && pieceKind(m.promotion) == Queen;
         if (capturesOnly && !capture && !queening) continue;
-        const bool losing = capture && !queening && exchangeGain(p.board, p.occupied, m.from, m.to) < 0;
+        const bool losing = capture && !queening && exchangeAtLeast(p.board, m.from, m.to) < 0 && exchangeGain(p.board, p.occupied, m.from, m.to) < 0;
         if (capturesOnly && losing) continue;  // a capture that loses material is no way to quiet a position
         const Move move(m);
         const int mostValuableVictimFirst =
@@ -100,7 +98,9 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
 int Worker::evaluate(const Position& p, int alpha, int beta) const {
     const int base = p.placement.score(p.side());
     if (base + lazyMargin <= alpha || base - lazyMargin >= beta) return base;
-    return deep::evaluate(p.board, p.occupied, p.placement, pawnCache);
+    EvalCache::Entry& known = evalCache->entries[p.key & EvalCache::mask];
+    if (!known.kept || known.key != p.key) known = {p.key, deep::evaluate(p.board, p.occupied, p.placement, pawnCache), true};
+    return known.score;
 }
 
 // The search of captures (of every move when in check) until the position is quiet.
@@ -132,6 +132,7 @@ int Worker::quiesce(const Position& p, int alpha, int beta, int ply) {
         const GeneratedMove m = takeBest(list, n, i);
         playedAt[ply] = pieceTo(p, m);
         child.play(p, m);
+        s.table.prefetch(child.key);
         const int score = -quiesce(child, -beta, -alpha, ply + 1);
         if (aborted) return 0;
         if (score > best) {
@@ -229,11 +230,13 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
         if (!pvNode && !check && !mateNear && prunable && depth <= 4 && quietsTried >= (3 + depth * depth) / (2 - improving)) continue;
         // Exchange pruning: near the leaves, a move that loses too much material is left too.
+        const int exchangeFloor = quiet ? -30 * depth * depth : -100 * depth;
         if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
-            exchangeGain(p.board, p.occupied, m.from, m.to) < (quiet ? -30 * depth * depth : -100 * depth))
+            exchangeAtLeast(p.board, m.from, m.to) < exchangeFloor && exchangeGain(p.board, p.occupied, m.from, m.to) < exchangeFloor)
             continue;
         if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
         playedAt[ply] = pieceTo(p, m);
+        s.table.prefetch(child.key);
         int score;
         if (i == 0) {
             score = -search(child, depth - 1, -beta, -alpha, ply + 1, true);

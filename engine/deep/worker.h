@@ -17,6 +17,16 @@ struct ScoredMove {
     int order;
 };
 
+// Whole evaluations already worked out, by the position's key (kept whole, as the table keeps it).
+struct EvalCache {
+    static const uint32_t mask = (1 << 15) - 1;
+    struct Entry {
+        uint64_t key;
+        int32_t score;
+        bool kept;
+    } entries[mask + 1] = {};
+};
+
 struct Worker {
     Search& s;
     const int index;     // 0 for the main worker, which tells, keeps the time and decides
@@ -40,6 +50,7 @@ struct Worker {
     int16_t (*continuation)[768] = new int16_t[768][768]();  // owned
     int playedAt[maxPly + 2] = {};
     PawnCache* pawnCache = new PawnCache;  // owned
+    EvalCache* evalCache = new EvalCache;  // owned
     int selectiveDepth = 0;
 
     Worker(Search& search, int sideToMove, int number)
@@ -49,6 +60,7 @@ struct Worker {
     }
     ~Worker() {
         delete pawnCache;
+        delete evalCache;
         delete[] continuation;
     }
     Worker(const Worker&) = delete;

@@ -207,6 +207,12 @@ TEST(DeepSearch, ExchangeEvaluation) {
         const Board b = fen(position);
         const MoveInfo m = mv(move);
         EXPECT_EQ(exchangeGain(b, Occupancy(b), m.fromRow * 8 + m.fromCol, m.toRow * 8 + m.toCol), gain) << position;
+        // The floor known without the attackers, on which the search skips the exchange, is never
+        // above it, for any move of the position.
+        const Occupancy o(b);
+        MoveWalk walk(b, o, true, ~SquareSet());
+        for (GeneratedMove g; walk.next(g);)
+            EXPECT_LE(exchangeAtLeast(b, g.from, g.to), exchangeGain(b, o, g.from, g.to)) << position << " " << g.from << g.to;
     }
 }
 
