@@ -71,7 +71,7 @@ for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
 done
 untimed() { tr -d '\r' | sed -E 's/ +[0-9]+ ms / /; s/ time .*//'; }
 native=$(build/release/vimochess-tool bench | untimed)
-for signature in "total nodes 8203504" "deep search depth 7 nodes 454899"; do
+for signature in "total nodes 8203504" "deep search depth 7 nodes 328630"; do
   grep -qx "$signature" <<<"$native" || { echo "the bench's signature is not '$signature':"; echo "$native"; exit 1; }
 done
 diff <(echo "$native") <(wine "$win/vimochess-tool.exe" bench | untimed)

@@ -149,6 +149,7 @@ UciEngine::~UciEngine() {
     finishSearch();
     delete session;
     delete deepTable;
+    forgetOrderMemory();
 }
 
 void UciEngine::newGame() {
@@ -161,11 +162,18 @@ void UciEngine::newGame() {
     halfMoves = 0;
     positionError.clear();
     if (deepTable) deepTable->clear();
+    forgetOrderMemory();
+}
+
+void UciEngine::forgetOrderMemory() {
+    for (deep::OrderMemory* m : orderMemory) delete m;
+    orderMemory.clear();
 }
 
 void UciEngine::makeDeepTable(std::ostream& out) {
     delete deepTable;  // made now, so that no search waits for it
     deepTable = new deep::Table(settings.hashMegabytes);
+    forgetOrderMemory();  // a new table: the next search starts cold
     if (!deepTable->whole)
         sayLine(out, "info string Hash " + std::to_string(settings.hashMegabytes) + ": only " +
                          std::to_string(deepTable->megabytes()) + " MB could be had, and the table has that much");
@@ -294,6 +302,7 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         search.limits = limits;
         search.lines = settings.multiPv;
         search.threads = settings.threads;
+        search.memory = &orderMemory;
         search.searchMoves = searchMoves;
         search.history = keys;
         search.rootHalfMoves = clock;

@@ -57,6 +57,7 @@ struct UciEngine {
 private:
     GameSession* session = nullptr;
     deep::Table* deepTable = nullptr;
+    std::vector<deep::OrderMemory*> orderMemory;  // owned, one per thread, kept for the game
     UciOptions settings;
     std::vector<uint64_t> history;  // keys of the game's positions before the current one
     int halfMoves = 0;              // the standard half-move clock of the current position
@@ -71,6 +72,8 @@ private:
     bool holdAnswer = false;     // go infinite / go ponder: the answer waits for stop or ponderhit
 
     void newGame();
+    // Forgets what the searches learned of the move order: the next one starts cold.
+    void forgetOrderMemory();
     // Makes the deep search's table anew at the Hash size, telling when less could be had.
     void makeDeepTable(std::ostream& out);
     // Reads a move of the current game in UCI's notation (castling as the king's move, or as the

@@ -79,6 +79,7 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
     }
     if (std::string(o->name) == "Clear Hash") {
         if (deepTable) deepTable->clear();
+        forgetOrderMemory();  // the next search starts cold
         if (session) session->table->clear(), LoadOpeningBook(*session->table);
     }
 }

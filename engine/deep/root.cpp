@@ -126,6 +126,8 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
 MoveInfo Search::run(const Board& root, MoveInfo* ponder) {
     table.age.fetch_add(1, std::memory_order_relaxed);
     finished = false;
+    if (memory)
+        while (memory->size() < static_cast<size_t>(threads)) memory->push_back(new OrderMemory);
     Worker main(*this, root.sideToMove, 0);
     workers.assign(1, &main);
     // Lazy SMP: helpers search the same root on threads of their own, sharing only the table, a

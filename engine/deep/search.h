@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../../rules/board.h"
+#include "move.h"
 #include "score.h"
 #include "table.h"
 #include "time_manager.h"
@@ -29,6 +30,15 @@ struct Report {
     int line = 0;              // which of the best lines it is, from 1, when more than one is asked
     MoveInfo currentMove;      // with currentMoveNumber > 0: the root move being searched
     int currentMoveNumber = 0;
+};
+
+// What a thread learns of the move order that holds from one move of a game to the next: each
+// quiet move's history (by piece and square), the reply that last cut off after each move, and
+// continuation history (each quiet move after each move one or two plies before it).
+struct OrderMemory {
+    int history[12][64] = {};
+    Move counters[12][64] = {};
+    int16_t continuation[768][768] = {};
 };
 
 // One search, and all it is handed: the table, the stop and ponder flags another thread sets, the
@@ -54,6 +64,9 @@ struct Search {
     std::vector<Move> searchMoves;
     // Threads searching at once, sharing the table (1: the search is the same at each run).
     int threads = 1;
+    // What the threads learned of the move order in the game's earlier searches, one for each
+    // thread, kept by the caller, which makes the missing ones; none: each thread starts afresh.
+    std::vector<OrderMemory*>* memory = nullptr;
 
     Search(Table& t, const std::atomic<bool>& stopFlag, const std::atomic<bool>& ponderFlag)
         : table(t), stop(stopFlag), pondering(ponderFlag) {}

@@ -88,7 +88,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
             order = killer - 1;
         else
             order = quietMove + history[piece][m.to] + continuationOf(ply, piece * 64 + m.to);
-        list[n++] = ScoredMove{m, order};
+        list[n++] = ScoredMove{m, order, capture || m.promotion != NoPromotion};
     }
     return n;
 }
@@ -180,9 +180,15 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
 
     // The static value, and the pruning it allows near the leaves while no mate is in sight.
     const bool mateNear = proving || std::abs(beta) > mateScore - maxPly;
-    const int staticValue = check ? -infinity : evaluate(p);
+    int staticValue = check ? -infinity : evaluate(p);
     // Improving: better than two plies before, when the side to move was to move too.
     staticValues[ply] = staticValue;
+    // The table's score is the better guess when its bound lies on the far side of the evaluation.
+    if (known && !check && !proving) {
+        const int score = entry.scoreAt(ply);
+        if (std::abs(score) < mateScore - maxPly && (entry.bound & (score > staticValue ? LowerBound : UpperBound)))
+            staticValue = score;
+    }
     const bool improving = !check && ply >= 2 && staticValue > staticValues[ply - 2];
     // Reverse futility: far enough above beta, the opponent would not let it come to this.
     if (!pvNode && !check && !mateNear && depth <= 3 && staticValue - 120 * (depth - improving) >= beta) return staticValue;
@@ -218,23 +224,24 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
     int best = -infinity;
     Move bestMove;
     Position child;
-    GeneratedMove quietsSearched[64];
-    int quietsTried = 0;
+    GeneratedMove quietsSearched[64];  // every quiet move searched, the table's and the killers too
+    int quietsTried = 0, lateQuietsTried = 0;
     for (int i = 0; i < n; ++i) {
         const GeneratedMove m = takeBest(list, n, i);
-        const bool quiet = isQuiet(list[i].order);
+        const bool quiet = isQuiet(list[i].order);  // after the table's move and the killers
         child.play(p, m);
         // A quiet move that gives check is never left out for being quiet: it may mate.
         const bool prunable = quiet && !child.inCheck();
         if (futile && i > 0 && prunable) continue;
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
-        if (!pvNode && !check && !mateNear && prunable && depth <= 4 && quietsTried >= (3 + depth * depth) / (2 - improving)) continue;
+        if (!pvNode && !check && !mateNear && prunable && depth <= 4 && lateQuietsTried >= (3 + depth * depth) / (2 - improving)) continue;
         // Exchange pruning: near the leaves, a move that loses too much material is left too.
         const int exchangeFloor = quiet ? -30 * depth * depth : -100 * depth;
         if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
             exchangeAtLeast(p.board, m.from, m.to) < exchangeFloor && exchangeGain(p.board, p.occupied, m.from, m.to) < exchangeFloor)
             continue;
-        if (quiet && quietsTried < 64) quietsSearched[quietsTried++] = m;
+        lateQuietsTried += quiet;
+        if (!list[i].tactical && quietsTried < 64) quietsSearched[quietsTried++] = m;
         playedAt[ply] = pieceTo(p, m);
         s.table.prefetch(child.key);
         int score;
@@ -264,7 +271,7 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
             // A cut-off: a quiet move that caused it becomes a killer and gains history, the quiet
             // moves searched before it lose some.
             if (score >= beta) {
-                if (quiet) {
+                if (!list[i].tactical) {
                     if (killers[ply][0] != bestMove) killers[ply][1] = killers[ply][0], killers[ply][0] = bestMove;
                     if (Move* slot = counterSlot(p)) *slot = bestMove;
                     const int bonus = std::min(depth * depth, 1200);

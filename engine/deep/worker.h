@@ -15,6 +15,7 @@ namespace deep {
 struct ScoredMove {
     GeneratedMove move;
     int order;
+    bool tactical;  // a capture or a promotion
 };
 
 // Whole evaluations already worked out, by the position's key (kept whole, as the table keeps it).
@@ -39,29 +40,29 @@ struct Worker {
     std::vector<uint64_t> keys;  // the game's positions, then the current line's, by ply
     size_t rootAt = 0;
     Move killers[maxPly + 1][2] = {};
-    int history[12][64] = {};
-    Move counters[12][64] = {};  // by the piece that made the last move and its square: the reply
-                                 // that last cut off after it
+    OrderMemory* const owned;  // when the search brings none: this search's alone
+    OrderMemory& memory;
+    int (&history)[12][64] = memory.history;
+    Move (&counters)[12][64] = memory.counters;
+    int16_t (&continuation)[768][768] = memory.continuation;
     Move pv[maxPly + 1][maxPly + 1] = {};
     int pvLength[maxPly + 1] = {};
     int staticValues[maxPly + 1] = {};  // by ply, of the line searched
-    // Continuation history: how each quiet move (by piece and square, 12 × 64 of them) did after
-    // each move one or two plies before it; playedAt holds the moves of the line by ply, -1 a pass.
-    int16_t (*continuation)[768] = new int16_t[768][768]();  // owned
-    int playedAt[maxPly + 2] = {};
+    int playedAt[maxPly + 2] = {};  // the moves of the line by ply (piece × 64 + square), -1 a pass
     PawnCache* pawnCache = new PawnCache;  // owned
     EvalCache* evalCache = new EvalCache;  // owned
     int selectiveDepth = 0;
 
     Worker(Search& search, int sideToMove, int number)
         : s(search), index(number), time(search.limits, sideToMove), proving(search.limits.mate > 0),
-          keys(search.history), rootAt(search.history.size()) {
+          keys(search.history), rootAt(search.history.size()),
+          owned(search.memory ? nullptr : new OrderMemory), memory(owned ? *owned : *(*search.memory)[number]) {
         keys.resize(rootAt + maxPly + 2);
     }
     ~Worker() {
         delete pawnCache;
         delete evalCache;
-        delete[] continuation;
+        delete owned;
     }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;

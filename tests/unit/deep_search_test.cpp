@@ -105,8 +105,8 @@ TEST(DeepSearch, TimeForAMove) {
 // is meant to, measure it in matches first, then record the new figures here.
 TEST(DeepSearch, RecordedSearches) {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {startFen, "d2d4 26 5452"}, {kiwipete, "e2a6 -9 74858"}, {endgame, "b4f4 3 6935"},
-        {promotions, "c4c5 -430 25109"}, {bugCatcher, "d7c8q 505 6940"},
+        {startFen, "d2d4 26 6839"}, {kiwipete, "e2a6 -9 72849"}, {endgame, "b4c4 8 6903"},
+        {promotions, "c4c5 -430 25240"}, {bugCatcher, "d7c8q 505 6788"},
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7 31999 340"},  // mate in one
     };
     for (const auto& [position, expected] : cases) {
@@ -117,6 +117,29 @@ TEST(DeepSearch, RecordedSearches) {
         const MoveInfo best = search.run(fen(position));
         EXPECT_EQ(spaced(uciMoveName(best), best.value, search.nodesSearched()), expected) << position;
     }
+}
+
+// What a search learns of the move order carries to the next search that is handed it, on each
+// thread, and only to that one: a search without it, or its first with it, starts cold.
+TEST(DeepSearch, OrderMemoryCarriesToTheNextSearch) {
+    std::vector<OrderMemory*> memory;
+    const auto nodesOf = [&memory](bool kept, int threads) {
+        Table table(1);
+        const std::atomic<bool> stop{false}, pondering{false};
+        Search search(table, stop, pondering);
+        search.limits.depth = 7;
+        search.threads = threads;
+        if (kept) search.memory = &memory;
+        search.run(fen(kiwipete));
+        return search.nodesSearched();
+    };
+    const int64_t cold = nodesOf(false, 1);
+    EXPECT_EQ(nodesOf(true, 1), cold);
+    EXPECT_NE(nodesOf(true, 1), cold);
+    EXPECT_EQ(nodesOf(false, 1), cold);
+    nodesOf(true, 3);
+    EXPECT_EQ(memory.size(), 3u);
+    for (OrderMemory* m : memory) delete m;
 }
 
 // The table keeps a mate's distance from the position itself, so that it holds wherever the

@@ -111,22 +111,23 @@ TEST(Uci, MateDistancesAlongALine) {
 }
 
 // Options take effect at once: Hash makes a table of its size (a small one fills, a large one made
-// anew does not), Clear Hash makes the next search start cold, UCI_LimitStrength without UCI_Elo
+// anew does not), Clear Hash makes the next search start cold (as ucinewgame does), UCI_LimitStrength without UCI_Elo
 // plays at full strength, and a level's error makes its moves vary.
 TEST(Uci, OptionsTakeEffect) {
     const std::string middlegame = "position fen r1bq2k1/p4r1p/1pp2pp1/3p4/1P1B3Q/P2B1N2/2P3PP/4R1K1 b - - 2 19";
     const std::string out = program({"setoption name Hash value 1", middlegame, "go depth 11", "setoption name Hash value 64",
                                      "go depth 11", "go depth 11", "setoption name Clear Hash", "go depth 11",
-                                     "setoption name UCI_LimitStrength value true", "setoption name Clear Hash", "go depth 11"},
+                                     "setoption name UCI_LimitStrength value true", "setoption name Clear Hash", "go depth 11",
+                                     "ucinewgame", middlegame, "go depth 11"},
                                     true);
     std::vector<long long> nodes, full;  // of each search's last iteration
     const std::regex last("nodes (\\d+) nps \\d+ hashfull (\\d+) [^\n]*\nbestmove");
     for (std::sregex_iterator i(out.begin(), out.end(), last), end; i != end; ++i)
         nodes.push_back(std::stoll((*i)[1])), full.push_back(std::stoll((*i)[2]));
-    ASSERT_EQ(nodes.size(), 5u) << out;
+    ASSERT_EQ(nodes.size(), 6u) << out;
     EXPECT_TRUE(full[0] >= 100 && full[1] <= 20) << out;                   // 1 MB, then 64 MB
     EXPECT_TRUE(nodes[2] * 2 < nodes[1] && nodes[3] == nodes[1]) << out;   // warm, then cleared
-    EXPECT_EQ(nodes[4], nodes[1]) << out;                                  // limited to the top level
+    EXPECT_TRUE(nodes[4] == nodes[1] && nodes[5] == nodes[1]) << out;      // limited to the top level; a new game
     std::vector<std::string> weak = {"setoption name UCI_LimitStrength value true", "setoption name UCI_Elo value 1000",
                                      "position startpos moves e2e4 e7e5"};
     weak.insert(weak.end(), 20, "go wtime 60000 btime 60000");
