@@ -21,5 +21,10 @@ int exchangeTaken(const Board& board, int from, int to);
 inline int exchangeAtLeast(const Board& board, int from, int to) {
     return exchangeTaken(board, from, to) - exchangeValue(pieceKind(board.squares[from]));
 }
+// Whether the move's exchange gains less than floor, the square's attackers looked at only when
+// the floor known without them does not answer.
+inline bool exchangeBelow(const Board& board, const Occupancy& occupied, int from, int to, int floor) {
+    return exchangeAtLeast(board, from, to) < floor && exchangeGain(board, occupied, from, to) < floor;
+}
 
 }  // namespace deep

@@ -65,7 +65,7 @@ int Worker::listMoves(const Position& p, ScoredMove* list, Move tableMove, int p
         const bool capture = victim != EmptySquare || (pieceKind(piece) == Pawn && (m.from & 7) != (m.to & 7));
         const bool queening = m.promotion != NoPromotion && pieceKind(m.promotion) == Queen;
         if (capturesOnly && !capture && !queening) continue;
-        const bool losing = capture && !queening && exchangeAtLeast(p.board, m.from, m.to) < 0 && exchangeGain(p.board, p.occupied, m.from, m.to) < 0;
+        const bool losing = capture && !queening && exchangeBelow(p.board, p.occupied, m.from, m.to, 0);
         if (capturesOnly && losing) continue;  // a capture that loses material is no way to quiet a position
         const Move move(m);
         const int mostValuableVictimFirst =
@@ -236,9 +236,8 @@ int Worker::search(const Position& p, int depth, int alpha, int beta, int ply, b
         // Late move pruning: near the leaves, once enough quiet moves have failed, the rest are left.
         if (!pvNode && !check && !mateNear && prunable && depth <= 4 && lateQuietsTried >= (3 + depth * depth) / (2 - improving)) continue;
         // Exchange pruning: near the leaves, a move that loses too much material is left too.
-        const int exchangeFloor = quiet ? -30 * depth * depth : -100 * depth;
         if (!pvNode && !check && !mateNear && depth <= 5 && best > maxPly - mateScore &&
-            exchangeAtLeast(p.board, m.from, m.to) < exchangeFloor && exchangeGain(p.board, p.occupied, m.from, m.to) < exchangeFloor)
+            exchangeBelow(p.board, p.occupied, m.from, m.to, quiet ? -30 * depth * depth : -100 * depth))
             continue;
         lateQuietsTried += quiet;
         if (!list[i].tactical && quietsTried < 64) quietsSearched[quietsTried++] = m;
