@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Builds the Windows release: build-win/dist/VimoChess-VERSION-win32.zip (under $VIMOCHESS_WIN_BUILD
-# when set), holding VimoChess.exe, vimochess-uci.exe, README.txt (docs/windows-readme.txt with
-# Windows line ends) and SHA256SUMS; the same files lie unzipped beside it. Installs what it
-# needs first (scripts/setup.sh --win).
+# when set), holding VimoChess.exe and vimochess-uci.exe (32-bit, from build-win/),
+# vimochess-uci-x64.exe (the 64-bit engine, from build-win64/), README.txt (docs/windows-readme.txt
+# with Windows line ends) and SHA256SUMS; the same files lie unzipped beside it. Installs what it
+# needs first (scripts/setup.sh --win). Runs none of the programs, so it works on any host.
 #
 # Reproducible: the same sources give the same bytes in any folder, at any time. The files in the
 # zip carry the time of the last commit (or $SOURCE_DATE_EPOCH), in a fixed order and with fixed
 # permissions; the executables carry no time stamp (see CMakeLists.txt).
 #
-# Refuses to package executables that need a DLL beyond Windows' own, that were built with
-# assertions, or that hold no SSE2 code.
+# Refuses to package executables of the wrong format, that need a DLL beyond Windows' own, that
+# were built with assertions, or that hold no SSE2 code; and 32-bit ones that are not
+# large-address-aware.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
-build=${VIMOCHESS_WIN_BUILD:-$root/build-win}
+build=$(win_build 32)
+build64=$(win_build 64)
 fail() { echo "package: $*" >&2; exit 1; }
 [ $# -eq 0 ] || { echo "usage: scripts/package.sh (no arguments)" >&2; exit 2; }
 
@@ -28,8 +31,9 @@ fi
 
 export SOURCE_DATE_EPOCH
 "$root/scripts/setup.sh" --win
-require_commands zip i686-w64-mingw32-objdump
-VIMOCHESS_WIN_BUILD=$build "$root/scripts/build-win.sh" VimoChess vimochess-uci
+require_commands zip
+"$root/scripts/build-win.sh" VimoChess vimochess-uci
+"$root/scripts/build-win.sh" --64 vimochess-uci
 
 name=VimoChess-$version-win32
 dist=$build/dist
@@ -37,24 +41,18 @@ files=$dist/$name
 rm -rf "$dist"
 mkdir -p "$files"
 cp "$build/ui/VimoChess.exe" "$build/vimochess-uci.exe" "$files/"
+cp "$build64/vimochess-uci.exe" "$files/vimochess-uci-x64.exe"
 sed 's/\r*$/\r/' "$root/docs/windows-readme.txt" >"$files/README.txt"
 
-# Windows' own DLLs, which every version since 7 has.
-system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll "
-system_dlls+="oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll ws2_32.dll "
-for exe in VimoChess.exe vimochess-uci.exe; do
-  headers=$(i686-w64-mingw32-objdump -p "$files/$exe")
-  for dll in $(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z'); do
-    [[ $system_dlls == *" $dll "* ]] || fail "$exe needs $dll, which is not part of Windows"
-  done
-  if grep -qE '\s_w?assert$' <<<"$headers"; then fail "$exe was built with assertions (it calls _assert)"; fi
-  [ "$(i686-w64-mingw32-objdump -d "$files/$exe" | grep -c '%xmm')" -gt 0 ] || fail "$exe holds no SSE2 code"
-done
+check_windows_exe "$files/VimoChess.exe" 32 || exit 1
+check_windows_exe "$files/vimochess-uci.exe" 32 || exit 1
+check_windows_exe "$files/vimochess-uci-x64.exe" 64 || exit 1
 
 cd "$files"
-sha256sum VimoChess.exe vimochess-uci.exe README.txt >SHA256SUMS
-chmod 0755 VimoChess.exe vimochess-uci.exe
+programs=(VimoChess.exe vimochess-uci.exe vimochess-uci-x64.exe)
+sha256sum "${programs[@]}" README.txt >SHA256SUMS
+chmod 0755 "${programs[@]}"
 chmod 0644 README.txt SHA256SUMS
-touch -d "@$SOURCE_DATE_EPOCH" README.txt SHA256SUMS VimoChess.exe vimochess-uci.exe
-TZ=UTC zip -q -X -D "$dist/$name.zip" README.txt SHA256SUMS VimoChess.exe vimochess-uci.exe
+touch -d "@$SOURCE_DATE_EPOCH" README.txt SHA256SUMS "${programs[@]}"
+TZ=UTC zip -q -X -D "$dist/$name.zip" README.txt SHA256SUMS "${programs[@]}"
 echo "package: $dist/$name.zip"

@@ -6,10 +6,15 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: unit tests
 #   3. ThreadSanitizer build: the threaded tests (game thread, UCI engine)
 #   4. fuzzing of the text inputs (FEN, UCI) under AddressSanitizer and UndefinedBehaviorSanitizer
-#   5. the Windows program under Wine: end-to-end tests
-#   6. the Windows build: optimised, SSE2, no assertions; the bench's two signatures (the window
-#      engine's and the deep search's), the same from the native tool and the .exe; a Hash of 1 GB
+#   5. the Windows program under Wine: end-to-end tests of the 64-bit build, and of the 32-bit one
+#      where this host runs 32-bit programs (and VIMOCHESS_WINE64 is not set)
+#   6. the Windows builds, 32- and 64-bit: checked by their headers (format, large-address-aware,
+#      DLLs, no assertions, SSE2); optimised, SSE2, no assertions; the bench's two signatures (the
+#      window engine's and the deep search's), the same from the native tool and each .exe the host
+#      runs; the whole table of a Hash of 1 GB (32-bit) and 4 GB (64-bit)
 #   7. the release package: built twice, from two copies of the sources, to the same bytes
+# Where this host runs no 32-bit program, it says so, and the 32-bit programs are built, packaged
+# and checked by their headers but not run.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -56,28 +61,45 @@ build build/tsan Debug "thread"
 step "fuzzing the FEN reader and the UCI engine"
 bash scripts/fuzz.sh
 
-if [ -f scripts/e2e.sh ]; then
-  step "the Windows program under Wine"
-  bash scripts/e2e.sh
+step "the Windows programs: which of them this host runs"
+choose_wine_build
+if [ "$wine_bits" = 64 ]; then
+  run_bits=(64)
+  echo "test: $wine_why: the 32-bit Windows programs are built and checked but not run;" \
+    "every Wine step runs the 64-bit build under wine64"
+else
+  run_bits=(32 64)
+  echo "test: this host runs 32-bit programs: every Wine step runs the 32-bit build, and the 64-bit build too"
 fi
 
-win=${VIMOCHESS_WIN_BUILD:-$root/build-win}
-step "the Windows build: optimised, SSE2, no assertions, its bench as the native one"
+step "the Windows program under Wine: end-to-end tests"
+for bits in "${run_bits[@]}"; do bash scripts/e2e.sh "$bits"; done
+
+step "the Windows builds: optimised, SSE2, no assertions, their bench as the native one"
 bash scripts/build-win.sh vimochess-tool vimochess-uci >/dev/null
-use_wine "$win/wineprefix"
-macros=$(wine "$win/vimochess-tool.exe" build | tr -d '\r')
-for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
-  [[ "$macros " == *" $m "* ]] || { echo "vimochess-tool.exe was built without $m: $macros"; exit 1; }
+bash scripts/build-win.sh --64 vimochess-tool vimochess-uci >/dev/null
+for bits in 32 64; do
+  for exe in vimochess-tool.exe vimochess-uci.exe; do check_windows_exe "$(win_build $bits)/$exe" $bits; done
 done
 untimed() { tr -d '\r' | sed -E 's/ +[0-9]+ ms / /; s/ time .*//'; }
 native=$(build/release/vimochess-tool bench | untimed)
 for signature in "total nodes 8203504" "deep search depth 7 nodes 328630"; do
   grep -qx "$signature" <<<"$native" || { echo "the bench's signature is not '$signature':"; echo "$native"; exit 1; }
 done
-diff <(echo "$native") <(wine "$win/vimochess-tool.exe" bench | untimed)
-# Large-address-aware: Hash 1024 gets its whole table, which a 2 GB address space could not hold.
-hash=$(printf '%s\n' "setoption name Hash value 1024" isready | wine "$win/vimochess-uci.exe" | tr -d '\r')
-[ "$hash" = readyok ] || { echo "vimochess-uci.exe could not make the table of Hash 1024: $hash"; exit 1; }
+for bits in "${run_bits[@]}"; do
+  win=$(win_build "$bits")
+  use_wine "$win/wineprefix" "$bits"
+  macros=$(wine_run "$win/vimochess-tool.exe" build | tr -d '\r')
+  for m in __OPTIMIZE__ __SSE2__ NDEBUG; do
+    [[ "$macros " == *" $m "* ]] || { echo "the $bits-bit vimochess-tool.exe was built without $m: $macros"; exit 1; }
+  done
+  diff <(echo "$native") <(wine_run "$win/vimochess-tool.exe" bench | untimed)
+  # The whole table that Hash asks for: 1 GB in the 32-bit engine, which is large-address-aware (a
+  # 2 GB address space could not hold it); 4 GB, which no 32-bit process could hold, in the 64-bit one.
+  megabytes=$((bits == 32 ? 1024 : 4096))
+  hash=$(printf '%s\n' "setoption name Hash value $megabytes" isready | wine_run "$win/vimochess-uci.exe" | tr -d '\r')
+  [ "$hash" = readyok ] || { echo "the $bits-bit vimochess-uci.exe could not make the table of Hash $megabytes: $hash"; exit 1; }
+done
 
 step "the release package, built twice from two copies of the sources: the same bytes"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
@@ -86,6 +108,6 @@ rm -rf "$copy" && mkdir -p "$copy"
 git ls-files -z -co --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$copy"
 bash scripts/package.sh
 VIMOCHESS_WIN_BUILD=$copy/build-win bash "$copy/scripts/package.sh"
-diff -r "$win/dist" "$copy/build-win/dist"
+diff -r "$(win_build 32)/dist" "$copy/build-win/dist"
 
 step "all tests passed"

@@ -13,6 +13,10 @@
 #include "engine/deep/search.h"
 #include "game/game_control.h"
 
+// The largest Hash in MB: what a 32-bit program's address space leaves room for, or in a 64-bit
+// program far more than any machine has (a table that cannot be had is made smaller, and says so).
+constexpr int maxHashMegabytes = sizeof(void*) >= 8 ? 33554432 : 1024;
+
 // The engine's options, as `setoption` sets them (uci_options.cpp).
 struct UciOptions {
     int hashMegabytes = 9;  // 9 MB: the window's 2^18 entries

@@ -11,8 +11,6 @@
 
 namespace {
 
-const int maxHashMegabytes = 1024;
-
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;

@@ -26,8 +26,9 @@ static std::string program(const std::vector<std::string>& lines, bool asSaid = 
 TEST(Uci, Conversations) {
     const std::string book = "info depth 3 score cp 0 nodes 0 pv e2e4\ninfo depth 4 score cp 0 nodes 0 pv e2e4\n"
                              "info depth 5 score cp 0 nodes 0 pv e2e4\n";
+    const std::string hashMax = sizeof(void*) >= 8 ? "33554432" : "1024";
     const std::string options =
-        "option name Threads type spin default 1 min 1 max 64\noption name Hash type spin default 9 min 1 max 1024\n"
+        "option name Threads type spin default 1 min 1 max 64\noption name Hash type spin default 9 min 1 max " + hashMax + "\n"
         "option name Clear Hash type button\n"
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name MultiPV type spin default 1 min 1 max 500\noption name UCI_LimitStrength type check default false\n"
@@ -41,7 +42,7 @@ TEST(Uci, Conversations) {
         {{"  isready \r", "joho isready", "xyzzy", "", "debug on", "setoption name Hash value 16", "stop", "ucinewgame", "isready"},
          "readyok\nreadyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
         {{"setoption name hash value 0", "SetOption Name UCI_LimitStrength Value TRUE", "setoption name uci_elo value 999"},
-         "info string Hash takes a number from 1 to 1024, not '0'\n"
+         "info string Hash takes a number from 1 to " + hashMax + ", not '0'\n"
          "info string UCI_Elo takes a number from 1000 to 1950, not '999'\n"},  // names and checks in any case
         {{"position fen 8/8/8/8/8/8/8/8 w - - 0 1", "go depth 3"},  // a refused position: no move of another
          "info string bad FEN '8/8/8/8/8/8/8/8 w - - 0 1': each side needs exactly one king; the position is refused\n"
@@ -49,9 +50,9 @@ TEST(Uci, Conversations) {
          "bestmove 0000\n"},
         {{"setoption name Hash value 0", "setoption name UCI_Elo value 3000", "setoption name Window Engine value 1",
           "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
-         "info string Hash takes a number from 1 to 1024, not '0'\ninfo string UCI_Elo takes a number from 1000 to "
+         "info string Hash takes a number from 1 to " + hashMax + ", not '0'\ninfo string UCI_Elo takes a number from 1000 to "
          "1950, not '3000'\ninfo string Window Engine is true or false, not '1'\n"
-         "info string Hash takes a number from 1 to 1024, not ''\ninfo string no option 'Nothing'\n"},
+         "info string Hash takes a number from 1 to " + hashMax + ", not ''\ninfo string no option 'Nothing'\n"},
         {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
         {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
         {{mate, "go", "ucinewgame", mate, "go", "ucinewgame", "go"},
