@@ -111,11 +111,15 @@ void readLimits(const std::vector<std::string>& w, int sideToMove, deep::Limits&
             errors.push_back("go: '" + word + "' needs a number, not '" + text + "'");
             continue;
         }
+        if (word == "nodes" && v <= 0) {  // no position at all: no search could choose the move
+            errors.push_back("go: 'nodes' needs a number above 0, not '" + text + "'");
+            continue;
+        }
         const int64_t n = std::max<long long>(v, 0);
         const int capped = static_cast<int>(std::min<int64_t>(n, deep::maxPly - 1));
         if (word == "depth") limits.depth = std::max(capped, 1);
         if (word == "mate") limits.mate = std::max(std::min(capped, (deep::maxPly - 1) / 2), 1);
-        if (word == "nodes") limits.nodes = std::max<int64_t>(n, 1);
+        if (word == "nodes") limits.nodes = n;
         if (word == "movetime") limits.moveTime = std::max<int64_t>(n, 1);
         if (word == "wtime" || word == "btime") limits.time[word == "wtime" ? White : Black] = n;  // below 0: none left
         if (word == "winc" || word == "binc") limits.increment[word == "winc" ? White : Black] = n;

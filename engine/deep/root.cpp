@@ -29,8 +29,10 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
     uint32_t random = s.noiseSeed | 1;
     int changes = 0;  // of the best move, in halves, halved each iteration
     const int lastDepth = std::min(s.limits.depth > 0 ? s.limits.depth : maxPly - 1, maxPly - 1);
-    // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller).
-    for (int depth = (s.limits.depth > 0 ? std::min(3, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
+    // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller);
+    // under a node limit too from 1, so that the first iteration fits in the positions allowed.
+    const bool fromThree = s.limits.depth > 0 && s.limits.nodes == 0;
+    for (int depth = (fromThree ? std::min(3, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
         std::vector<std::vector<Move>> found;  // the lines this iteration searched to the end
         std::vector<int> scores;
         // The best lines one after the other: each the best of the moves the lines before left.

@@ -1,7 +1,10 @@
 // The deep search's evaluation term by term, and its time for a move, from the clock or a time per
 // move. Its draws, limits and answers are checked through the UCI engine (uci_test.cpp).
+#include <set>
+
 #include "engine/deep/evaluation.h"
 #include "engine/deep/exchange.h"
+#include "engine/deep/keys.h"
 #include "engine/deep/levels.h"
 #include "engine/deep/search.h"
 #include "rules/rule_checker.h"
@@ -68,35 +71,61 @@ TEST(DeepSearch, EvaluationTerms) {
     }
 }
 
+// A move's time by its properties, over clocks, increments, moves to go and overheads: the soft
+// limit never above the hard one, the hard one within the clock less the overhead, more time with
+// fewer moves to go (without increments), the increment spent as it comes (with no moves to go), and
+// a time per move spent whole less the overhead.
 TEST(DeepSearch, TimeForAMove) {
-    struct Case {
-        int64_t moveTime, clock, increment;
-        int movesToGo;
-        int64_t soft, hard;
-    };
-    const std::vector<Case> cases = {
-        {1000, -1, 0, 0, 0, 950},       // a time per move, spent whole, less what the GUI loses
-        {60, -1, 0, 0, 0, 54},          // of which it keeps a tenth at most
-        {0, 10000, 100, 0, 322, 1610},  // the clock: a fortieth of it and the increments, less a reserve
-        {0, 100, 0, 0, 1, 5},           // short of time
-        {0, 0, 0, 0, 1, 1},             // out of time: answer at once
-        {0, 2000, 0, 1, 1560, 1560},    // the last move before the time control
-        {0, 2000, 0, 10, 150, 585},
-        {300, 10000, 100, 0, 270, 270}, // both: the first limit reached
-        {0, -1, 0, 0, 0, 0},            // neither: no time limit
-    };
-    for (const Case& c : cases) {
-        Limits limits;
-        limits.moveTime = c.moveTime, limits.time[Black] = c.clock, limits.increment[Black] = c.increment;
-        limits.movesToGo = c.movesToGo, limits.moveOverhead = 50;
-        const TimeBudget b = timeBudget(limits, Black);
-        EXPECT_EQ(spaced(b.soft, b.hard), spaced(c.soft, c.hard)) << c.moveTime << " " << c.clock << " " << c.movesToGo;
-        EXPECT_EQ(timeBudget(limits, White).hard, c.moveTime ? (c.moveTime - std::min<int64_t>(50, c.moveTime / 10)) : 0);
+    for (int64_t clock : {0, 30, 100, 1000, 10000, 60000, 600000})
+        for (int64_t increment : {0, 100, 2000})
+            for (int64_t overhead : {0, 50, 500}) {
+                TimeBudget before;
+                for (int movesToGo : {0, 50, 40, 20, 10, 5, 2, 1}) {
+                    Limits l;
+                    l.time[Black] = clock, l.increment[Black] = increment, l.movesToGo = movesToGo, l.moveOverhead = overhead;
+                    l.time[White] = 600000 - clock, l.increment[White] = 2000 - increment;  // the other side's, unused
+                    const TimeBudget b = timeBudget(l, Black);
+                    const std::string at = spaced(clock, increment, overhead, movesToGo, b.soft, b.hard);
+                    EXPECT_TRUE(b.soft >= 1 && b.soft <= b.hard) << at;
+                    EXPECT_TRUE(b.hard <= std::max<int64_t>(1, clock - overhead)) << at;
+                    EXPECT_TRUE(clock - overhead < 100 || b.hard < clock - overhead) << at;
+                    EXPECT_TRUE(movesToGo == 50 || increment > 0 || b.soft >= before.soft) << at;  // 0: the rest
+                    before = b;
+                    l.increment[Black] = 0;
+                    EXPECT_TRUE(movesToGo > 0 || clock < 20 * increment || clock < 10000 ||
+                                b.soft >= timeBudget(l, Black).soft + increment / 2) << at;
+                }
+            }
+    for (int64_t moveTime : {1, 10, 60, 1000, 30000}) {
+        Limits l;
+        l.moveTime = moveTime, l.moveOverhead = 50;
+        const TimeBudget b = timeBudget(l, White);
+        EXPECT_TRUE(b.soft == 0 && b.hard <= moveTime && b.hard >= std::max<int64_t>(1, moveTime - 50) && b.hard >= moveTime * 9 / 10)
+            << moveTime;
     }
     // The clock runs from the GUI's go, not from the search's start: time lost before counts.
     Limits late;
     late.time[White] = 10000, late.startedAt = millisecondClock() - 5000;
     EXPECT_TRUE(TimeManager(late, White).outOfTime(false));
+}
+
+// A position's key covers each castling right, the side to move and the file of a possible en
+// passant capture: all these positions have keys of their own.
+TEST(DeepSearch, KeysTellEveryPartOfThePosition) {
+    std::vector<std::string> positions;
+    for (int rights = 0; rights < 16; ++rights) {
+        std::string field;
+        for (int r = 0; r < 4; ++r)
+            if (rights >> r & 1) field += "KQkq"[r];
+        positions.push_back("r3k2r/8/8/8/8/8/8/R3K2R w " + (field.empty() ? "-" : field) + " - 0 1");
+    }
+    positions.push_back("r3k2r/8/8/8/8/8/8/R3K2R b - - 0 1");
+    for (char file = 'a'; file <= 'h'; ++file)
+        positions.push_back(std::string(file % 2 ? "4k3/8/8/pPpPpPpP/8/8/8/4K3" : "4k3/8/8/PpPpPpPp/8/8/8/4K3") + " w - " + file + "6 0 1");
+    positions.push_back("4k3/8/8/PpPpPpPp/8/8/8/4K3 w - - 0 1");
+    std::set<uint64_t> keys;
+    for (const std::string& p : positions) keys.insert(positionKey(fen(p)));
+    EXPECT_EQ(keys.size(), positions.size());
 }
 
 // The search's signature: a fixed-depth search of well-known positions, its move, score and the

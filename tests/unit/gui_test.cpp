@@ -1,0 +1,183 @@
+// What a chess GUI sees of the UCI engine, a behaviour a test: pondering past the clock, each side's
+// own clock, threads, searchmoves with promotions, levels, the odds' sign, Chess960 in every notation,
+// the table's ages, the standard draws at their exact boundaries, and limits that allow no search.
+#include <regex>
+#include <set>
+
+#include "engine/clock.h"
+#include "engine/deep/levels.h"
+#include "test_support.h"
+#include "uci.h"
+
+namespace {
+
+const char middlegame[] = "position fen r1bq2k1/p4r1p/1pp2pp1/3p4/1P1B3Q/P2B1N2/2P3PP/4R1K1 b - - 2 19";
+
+// What the engine said to the lines, each handled in turn, its search waited for at the end.
+std::string said(const std::vector<std::string>& lines) {
+    UciEngine uci;
+    std::ostringstream out;
+    for (const std::string& line : lines) uci.handle(line, out);
+    uci.wait();
+    return out.str();
+}
+
+// The numbers that follow `field` in the info lines, in order.
+std::vector<long long> field(const std::string& out, const std::string& name) {
+    std::vector<long long> values;
+    const std::regex number(" " + name + " (-?\\d+)");
+    for (std::sregex_iterator i(out.begin(), out.end(), number), end; i != end; ++i) values.push_back(std::stoll((*i)[1]));
+    return values;
+}
+
+std::string bestmove(const std::string& out) {
+    std::smatch m;
+    return std::regex_search(out, m, std::regex("bestmove (\\S+)")) ? m[1].str() : "";
+}
+
+}  // namespace
+
+// A ponder search goes on deepening past its clock's limits until ponderhit, then answers at once.
+TEST(Gui, PonderingIgnoresTheClockUntilPonderhit) {
+    const auto deepest = [](const std::string& go, const char* pause) {
+        const std::string out = run("(printf '%s\\n' '" + std::string(middlegame) + "' '" + go + "'; sleep " + pause +
+                                        "; printf 'ponderhit\\n') |", VIMOCHESS_UCI).second;
+        const std::vector<long long> depths = field(out, "depth");
+        EXPECT_NE(bestmove(out), "") << out;
+        return depths.empty() ? 0 : depths.back();
+    };
+    EXPECT_GT(deepest("go ponder wtime 300 btime 300", "0.8"), deepest("go wtime 300 btime 300", "0.8") + 1);
+}
+
+// Each side is timed by its own clock and increment, whatever the other side's are.
+TEST(Gui, EachSideItsOwnClock) {
+    const std::vector<std::tuple<std::string, std::string, bool>> cases = {  // position, go, a long think
+        {"position startpos", "go wtime 80 btime 600000", false},
+        {"position startpos moves e2e4", "go wtime 600000 btime 80", false},
+        {"position startpos", "go wtime 2000 btime 2000 winc 0 binc 60000", false},
+        {"position startpos moves e2e4", "go wtime 2000 btime 2000 winc 60000 binc 0", false},
+        {"position startpos", "go wtime 2000 btime 2000 winc 60000 binc 0", true},
+    };
+    for (const auto& [position, go, long_] : cases) {
+        const int64_t start = millisecondClock();
+        said({position, go});
+        const int64_t spent = millisecondClock() - start;
+        EXPECT_TRUE(long_ ? spent >= 300 : spent < 300) << position << ", " << go << ": " << spent << " ms";
+    }
+}
+
+// Threads 2 searches on two threads: the positions counted are the main thread's and a helper's,
+// which a search on one thread, the same each time, never matches.
+TEST(Gui, TwoThreadsSearchTogether) {
+    const std::string one = said({middlegame, "go depth 10"});
+    const std::string two = said({"setoption name Threads value 2", middlegame, "go depth 10"});
+    ASSERT_FALSE(field(one, "nodes").empty() || field(two, "nodes").empty());
+    EXPECT_EQ(field(said({middlegame, "go depth 10"}), "nodes").back(), field(one, "nodes").back());
+    EXPECT_NE(field(two, "nodes").back(), field(one, "nodes").back());
+}
+
+// The moves a GUI lists are the only ones searched, promotions with their piece.
+TEST(Gui, SearchmovesWithPromotions) {
+    const std::string promote = "position fen 1k6/4P3/8/8/8/8/8/4K3 w - - 0 1";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"go depth 4 searchmoves e7e8n", "e7e8n"}, {"go depth 4 searchmoves e7e8b", "e7e8b"},
+        {"go depth 4 searchmoves e7e8b e7e8r", "e7e8r"}, {"go depth 4", "e7e8q"},
+    };
+    for (const auto& [go, move] : cases) EXPECT_EQ(bestmove(said({promote, go})), move) << go;
+}
+
+// A level searches no more positions a move than its own, and plays other moves in other games.
+TEST(Gui, LevelsLimitPositionsAndVary) {
+    const std::vector<std::string> weak = {"setoption name UCI_LimitStrength value true", "setoption name UCI_Elo value 1000"};
+    std::vector<std::string> lines = weak;
+    lines.insert(lines.end(), {middlegame, "go depth 12"});
+    const std::vector<long long> nodes = field(said(lines), "nodes");  // an iteration searched to its end, within them
+    EXPECT_TRUE(!nodes.empty() && nodes.back() <= deep::levelFor(1000).nodes);
+    std::set<std::string> moves;
+    for (int game = 0; game < 12; ++game) {
+        UciEngine uci;
+        std::ostringstream out;
+        for (const std::string& line : weak) uci.handle(line, out);
+        uci.handle("ucinewgame", out), uci.handle("position startpos moves e2e4 e7e5", out);
+        uci.handle("go wtime 60000 btime 60000", out);
+        uci.wait();
+        moves.insert(bestmove(out.str()));
+    }
+    EXPECT_GT(moves.size(), 1u);
+}
+
+// The odds of a win are the side to move's: high when it is ahead, low when behind.
+TEST(Gui, WinDrawLossFromTheSideToMove) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"position fen 4k3/8/8/8/8/8/8/Q3K3 w - - 0 1", true}, {"position fen 4k3/8/8/8/8/8/8/Q3K3 b - - 0 1", false},
+        {"position fen 3qk3/8/8/8/8/8/8/4K3 w - - 0 1", false}, {"position fen 3qk3/8/8/8/8/8/8/4K3 b - - 0 1", true},
+    };
+    for (const auto& [position, ahead] : cases) {
+        const std::string out = said({"setoption name UCI_ShowWDL value true", position, "go depth 4"});
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(out, m, std::regex("wdl (\\d+) (\\d+) (\\d+)"))) << out;
+        EXPECT_EQ(std::stoi(m[1]) > std::stoi(m[3]), ahead) << position << ": " << m[0];
+    }
+}
+
+// Chess960 from the start position and from every castling notation GUIs write (KQkq, the rooks'
+// files, inner rooks in X-FEN), castling as the king taking its rook.
+TEST(Gui, Chess960InEveryNotation) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {  // position, king, rook
+        {"startpos moves e2e4 e7e5 g1f3 g8f6 f1c4 f8c5 e1h1", "g1", "f1"},
+        {"fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves e1a1", "c1", "d1"},
+        {"fen r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1 moves e1h1 e8a8", "g1", "f1"},
+        {"fen 1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1 moves e1b1", "c1", "d1"},
+        {"fen 1r2k1r1/8/8/8/8/8/6P1/1R2K1R1 w GBgb - 0 1 moves e1g1", "g1", "f1"},
+        {"fen rk5r/8/8/8/8/8/8/RK5R w HAha - 0 1 moves b1h1", "g1", "f1"},
+    };
+    for (const auto& [position, king, rook] : cases) {
+        UciEngine uci;
+        std::ostringstream out;
+        uci.handle("setoption name UCI_Chess960 value true", out), uci.handle("position " + position, out);
+        EXPECT_EQ(out.str(), "") << position;
+        const Board& b = *uci.game()->board;
+        EXPECT_EQ(spaced(b.at(0, king[0] - 'a'), b.at(0, rook[0] - 'a')), spaced(WhiteKing, WhiteRook)) << position;
+        uci.handle("go depth 3", out);
+        uci.wait();
+        EXPECT_NE(bestmove(out.str()), "0000") << position;
+    }
+}
+
+// A new search does not count the entries of the one before as its own: the table fills anew.
+TEST(Gui, EachSearchFillsTheTableAnew) {
+    const std::vector<long long> full =
+        field(said({"setoption name Hash value 1", middlegame, "go depth 12", "position startpos", "go depth 1"}), "hashfull");
+    ASSERT_GE(full.size(), 2u);
+    EXPECT_GE(full[full.size() - 2], 200);
+    EXPECT_LE(full.back(), 50);
+}
+
+// Standard chess's draws at their exact boundaries: the 100th half-move without a capture or pawn
+// move, and a repetition of the position that a capture has just made.
+TEST(Gui, DrawsAtTheirBoundaries) {
+    const std::string queen = "position fen 8/8/8/3k4/8/8/8/Q3K3 w - - ",
+                      queenDown = "position fen rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves ";
+    const std::vector<std::tuple<std::string, bool, std::string>> cases = {  // position, a draw, the move
+        {queen + "99 80", true, ""}, {queen + "90 80", false, ""},
+        {queenDown + "g1f3 g8f6 f3g1", true, "f6g8"},  // back to the position of clock 0
+    };
+    for (const auto& [position, draw, move] : cases) {
+        const std::string out = said({position, "go depth 1"});  // the draw at the horizon itself
+        const std::vector<long long> scores = field(out, "cp");
+        ASSERT_FALSE(scores.empty()) << out;
+        EXPECT_EQ(scores.back() == 0, draw) << position << "\n" << out;
+        if (!move.empty()) {
+            EXPECT_EQ(bestmove(out), move) << position;
+        }
+    }
+}
+
+// A limit that allows no search is refused, and the move is found as without it.
+TEST(Gui, LimitsThatAllowNoSearch) {
+    for (const char* go : {"go nodes 0", "go nodes -5"}) {
+        const std::string out = said({"position startpos", go});
+        EXPECT_TRUE(std::regex_search(out, std::regex("^info string go: 'nodes' needs a number above 0, not '-?[05]'\n"))) << out;
+        EXPECT_EQ(bestmove(out), "e2e4") << out;  // the window's engine, from its book
+    }
+}
