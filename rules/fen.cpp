@@ -199,3 +199,20 @@ std::string moveName(const MoveInfo& m) {
     if (isPromotionPiece(m.promotion)) s += pieceLetters[pieceKind(m.promotion)];
     return s;
 }
+
+std::string uciMoveName(const MoveInfo& m) {
+    std::string s;
+    s += static_cast<char>('a' + m.fromCol);
+    s += static_cast<char>('1' + m.fromRow);
+    s += static_cast<char>('a' + m.toCol);
+    s += static_cast<char>('1' + m.toRow);
+    if (isPromotionPiece(m.promotion)) s += "?rnbq"[pieceKind(m.promotion)];
+    return s;
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string s; in >> s;) w.push_back(s);
+    return w;
+}

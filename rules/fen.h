@@ -1,8 +1,9 @@
-// Positions as FEN records, and moves as square names (E2-E4, E7-E8Q): how the tool, the UCI
-// engine and the tests read and write them.
+// Positions as FEN records, and moves as square names (E2-E4, E7-E8Q, and e2e4 as UCI writes
+// them): how the tool, the UCI engine, the developer tools and the tests read and write them.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "board.h"
 
@@ -23,3 +24,9 @@ bool readMove(const std::string& text, int sideToMove, MoveInfo& move, std::stri
 
 // "E2-E4", with Q, R, B or N appended when the promotion field holds a piece.
 std::string moveName(const MoveInfo& move);
+
+// A move in UCI's coordinate notation: "e2e4", "e7e8q"; castling as the king's move "e1g1".
+std::string uciMoveName(const MoveInfo& move);
+
+// The words of a line, as UCI and FEN separate them: by any run of spaces and tabs.
+std::vector<std::string> words(const std::string& line);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <set>
@@ -20,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/deep/history.h"
 #include "engine/deep/keys.h"
 #include "engine/deep/search.h"
 #include "rules/fen.h"
@@ -78,14 +80,7 @@ struct Game {
             seen += keys[keys.size() - back] == now;
         return seen >= 2;
     }
-    void play(const MoveInfo& move) {
-        keys.push_back(deep::positionKey(board));
-        MoveEffect effect;
-        describeMove(board, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
-        halfMoves = effect.halfMoveClockAfter(halfMoves);
-        makeMove(board, move, effect);
-        board.switchSide();
-    }
+    void play(const MoveInfo& move) { deep::playGameMove(board, move, keys, halfMoves); }
 };
 
 // The search's move, and its score for the side to move.
@@ -112,7 +107,7 @@ struct Generator {
         return true;
     }
 
-    Found search(deep::Table& table, std::vector<deep::OrderMemory*>& memory, const Game& g, int64_t nodes) {
+    Found search(deep::Table& table, std::vector<std::unique_ptr<deep::ThreadMemory>>& memory, const Game& g, int64_t nodes) {
         static const std::atomic<bool> never{false};
         deep::Search s(table, never, never);
         s.limits.nodes = nodes;
@@ -138,11 +133,7 @@ struct Generator {
             g.play(moves[random() % moves.size()]);
         }
         table.clear();
-        std::vector<deep::OrderMemory*> memory;
-        struct Forget {
-            std::vector<deep::OrderMemory*>& m;
-            ~Forget() { for (deep::OrderMemory* p : m) delete p; }
-        } forget{memory};
+        std::vector<std::unique_ptr<deep::ThreadMemory>> memory;  // what the search learns, for this game
         if (!hasLegalMove(g.board) || std::abs(search(table, memory, g, openingNodes).score) > balancedScore) return;
 
         int result = 0, winning = 0, level = 0;

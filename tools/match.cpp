@@ -27,7 +27,6 @@
 #include "rules/fen.h"
 #include "rules/game_end.h"
 #include "rules/move_generator.h"
-#include "uci.h"
 
 namespace {
 

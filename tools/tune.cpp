@@ -24,7 +24,6 @@
 #include "engine/deep/exchange.h"
 #include "rules/fen.h"
 #include "rules/game_end.h"
-#include "uci.h"
 
 namespace {
 

@@ -34,4 +34,13 @@ uint64_t positionKey(const Board& b) {
     return key ^ positionKeys.castling[castlingIndex(b)] ^ positionKeys.enPassant[enPassantFile(b)];
 }
 
+void playGameMove(Board& b, const MoveInfo& move, std::vector<uint64_t>& keys, int& halfMoves) {
+    keys.push_back(positionKey(b));
+    MoveEffect effect;
+    describeMove(b, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
+    halfMoves = effect.halfMoveClockAfter(halfMoves);
+    makeMove(b, move, effect);
+    b.switchSide();
+}
+
 }  // namespace deep

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "../../rules/board.h"
 
@@ -24,5 +25,9 @@ inline int castlingIndex(const Board& b) {
 }
 // The key worked out from the whole board.
 uint64_t positionKey(const Board& board);
+
+// Plays a move of a game: the key of the position it leaves joins `keys` (the game's positions,
+// oldest first, for repetitions), and `halfMoves`, the standard half-move clock, counts it.
+void playGameMove(Board& board, const MoveInfo& move, std::vector<uint64_t>& keys, int& halfMoves);
 
 }  // namespace deep

@@ -12,6 +12,10 @@
 
 namespace deep {
 
+// The fifty-move rule: a position reached after this many half-moves without a capture or a pawn
+// move is a draw, unless that half-move mates.
+const int fiftyMoveHalfMoves = 100;
+
 struct Position {
     Board board;
     Occupancy occupied;

@@ -1,7 +1,6 @@
 // The iterations at the root: deeper each time, the best lines one after the other, each told as it
 // is found, until the limits or the search itself say it is enough.
 #include <algorithm>
-#include <thread>
 
 #include "worker.h"
 
@@ -13,7 +12,7 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
     // The root moves in the order of search, only those asked for when a list is given.
     ScoredMove moves[256];
     Entry entry;
-    int n = listMoves(root, moves, s.table.probe(root.key, entry) ? entry.move : Move(), 0, false);
+    int n = listMoves(root, moves, hints(s.table.probe(root.key, entry) ? entry.move : Move(), 0), false);
     if (!s.searchMoves.empty())
         n = static_cast<int>(std::remove_if(moves, moves + n, [&](const ScoredMove& m) {
                                  return std::find(s.searchMoves.begin(), s.searchMoves.end(), Move(m.move)) == s.searchMoves.end();
@@ -29,10 +28,11 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
     uint32_t random = s.noiseSeed | 1;
     int changes = 0;  // of the best move, in halves, halved each iteration
     const int lastDepth = std::min(s.limits.depth > 0 ? s.limits.depth : maxPly - 1, maxPly - 1);
-    // Iterations from depth 1, or, under a depth limit, from 3 (or the limit when it is smaller);
-    // under a node limit too from 1, so that the first iteration fits in the positions allowed.
-    const bool fromThree = s.limits.depth > 0 && s.limits.nodes == 0;
-    for (int depth = (fromThree ? std::min(3, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
+    // Iterations from depth 1, or, under a depth limit, from a few plies deeper (or the limit when
+    // it is smaller); under a node limit too from 1, so that the first iteration fits in the
+    // positions allowed.
+    const bool deeperFirst = s.limits.depth > 0 && s.limits.nodes == 0;
+    for (int depth = (deeperFirst ? std::min(firstDepthUnderDepthLimit, lastDepth) : 1) + (index & 1); depth <= lastDepth; ++depth) {
         std::vector<std::vector<Move>> found;  // the lines this iteration searched to the end
         std::vector<int> scores;
         // The best lines one after the other: each the best of the moves the lines before left.
@@ -43,7 +43,7 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
             Position child;
             for (int i = k; i < n; ++i) {
                 const GeneratedMove m = moves[i].move;
-                if (main && s.report && time.elapsed() >= 1000) {
+                if (main && s.report && time.elapsed() >= currentMoveAfter) {
                     Report r;
                     r.depth = depth, r.nodes = s.nodesSearched(), r.milliseconds = time.elapsed();
                     r.currentMove = m.info(), r.currentMoveNumber = i + 1;
@@ -123,34 +123,6 @@ MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
     MoveInfo answer = best.info(rootBoard.sideToMove);
     answer.value = bestValue;
     return answer;
-}
-
-MoveInfo Search::run(const Board& root, MoveInfo* ponder) {
-    table.age.fetch_add(1, std::memory_order_relaxed);
-    finished = false;
-    if (memory)
-        while (memory->size() < static_cast<size_t>(threads)) memory->push_back(new OrderMemory);
-    Worker main(*this, root.sideToMove, 0);
-    workers.assign(1, &main);
-    // Lazy SMP: helpers search the same root on threads of their own, sharing only the table, a
-    // ply deeper every other one; the main worker alone tells, keeps the time and decides.
-    std::vector<std::thread> helping;
-    for (int i = 1; i < threads; ++i) workers.push_back(new Worker(*this, root.sideToMove, i));
-    for (int i = 1; i < threads; ++i) helping.emplace_back([this, i, root] { workers[i]->iterate(root, nullptr); });
-    const MoveInfo best = main.iterate(root, ponder);
-    finished = true;
-    for (std::thread& t : helping) t.join();
-    nodes = nodesSearched();
-    for (int i = 1; i < threads; ++i) delete workers[i];
-    workers.clear();
-    return best;
-}
-
-int64_t Search::nodesSearched() const {
-    if (workers.empty()) return nodes;
-    int64_t sum = 0;
-    for (const Worker* w : workers) sum += w->nodes.load(std::memory_order_relaxed);
-    return sum;
 }
 
 }  // namespace deep

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "../../rules/board.h"
@@ -32,14 +33,7 @@ struct Report {
     int currentMoveNumber = 0;
 };
 
-// What a thread learns of the move order that holds from one move of a game to the next: each
-// quiet move's history (by piece and square), the reply that last cut off after each move, and
-// continuation history (each quiet move after each move one or two plies before it).
-struct OrderMemory {
-    int history[12][64] = {};
-    Move counters[12][64] = {};
-    int16_t continuation[768][768] = {};
-};
+struct ThreadMemory;  // history.h
 
 // One search, and all it is handed: the table, the stop and ponder flags another thread sets, the
 // limits, the game before the root, and where its reports go.
@@ -64,9 +58,10 @@ struct Search {
     std::vector<Move> searchMoves;
     // Threads searching at once, sharing the table (1: the search is the same at each run).
     int threads = 1;
-    // What the threads learned of the move order in the game's earlier searches, one for each
-    // thread, kept by the caller, which makes the missing ones; none: each thread starts afresh.
-    std::vector<OrderMemory*>* memory = nullptr;
+    // What the threads learned of the move order in the game's earlier searches, with their caches,
+    // one for each thread, kept by the caller; the missing ones are made. None: each thread starts
+    // afresh.
+    std::vector<std::unique_ptr<ThreadMemory>>* memory = nullptr;
 
     Search(Table& t, const std::atomic<bool>& stopFlag, const std::atomic<bool>& ponderFlag)
         : table(t), stop(stopFlag), pondering(ponderFlag) {}
@@ -79,7 +74,7 @@ struct Search {
 
 private:
     int64_t nodes = 0;
-    std::vector<Worker*> workers;     // while the search runs, the main worker first
+    std::vector<Worker*> workers;     // while the search runs, the main worker first (not owned)
     std::atomic<bool> finished{false};  // the main worker is done: the helpers stop
     friend struct Worker;
 };

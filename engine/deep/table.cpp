@@ -10,8 +10,8 @@ Table::Table(int megabytes) {
     while (count * 2 * sizeof(Slot) <= bytes) count *= 2;
     // A size the process cannot have (a 32-bit program's address space is soon used up) gives way
     // to the largest half that it can.
-    while (!(slots = new (std::nothrow) Slot[count]) && count > 1) count /= 2, whole = false;
-    if (!slots) slots = new Slot[count];
+    while (!(slots = std::unique_ptr<Slot[]>(new (std::nothrow) Slot[count])) && count > 1) count /= 2, whole = false;
+    if (!slots) slots = std::make_unique<Slot[]>(count);
     mask = count - 1;
 }
 

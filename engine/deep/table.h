@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "move.h"
 #include "score.h"
@@ -47,7 +48,7 @@ struct Table {
     struct Slot {
         std::atomic<uint64_t> check{0}, data{0};  // the key mixed with the entry, and the entry
     };
-    Slot* slots = nullptr;  // a power of two of them, owned
+    std::unique_ptr<Slot[]> slots;  // a power of two of them
     uint64_t mask = 0;
     std::atomic<uint8_t> age{0};
     bool whole = true;      // as large as asked, not the half that the process could have
@@ -55,9 +56,6 @@ struct Table {
     // The largest power of two of slots within the size, or the largest half of it that the
     // process can have.
     explicit Table(int megabytes);
-    ~Table() { delete[] slots; }
-    Table(const Table&) = delete;
-    Table& operator=(const Table&) = delete;
 
     // The entry of the position with the key, if the table has one. A position has two slots
     // side by side: it is kept in either.

@@ -2,7 +2,7 @@
 #include <fstream>
 #include <regex>
 
-#include "match_statistics.h"
+#include "tools/match_statistics.h"
 #include "test_support.h"
 
 // Pairs as a run of the two engines' scores would give them: the score, the Elo difference and its

@@ -81,26 +81,11 @@ void UciEngine::setPosition(const std::string& args, std::ostream& out) {
             refuse(error);
             break;
         }
-        keys.push_back(deep::positionKey(b));
-        MoveEffect effect;
-        describeMove(b, move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol, move.promotion, effect);
-        clock = effect.halfMoveClockAfter(clock);
-        makeMove(b, move, effect);
-        b.switchSide();
+        deep::playGameMove(b, move, keys, clock);
     }
     *session->board = b;
     history = keys;
     halfMoves = clock;
-}
-
-std::string uciMoveName(const MoveInfo& m) {
-    std::string s;
-    s += static_cast<char>('a' + m.fromCol);
-    s += static_cast<char>('1' + m.fromRow);
-    s += static_cast<char>('a' + m.toCol);
-    s += static_cast<char>('1' + m.toRow);
-    if (isPromotionPiece(m.promotion)) s += "?rnbq"[pieceKind(m.promotion)];
-    return s;
 }
 
 // A position without a legal move scores ply - 10001 for a side that is mated there and

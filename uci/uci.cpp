@@ -11,6 +11,7 @@
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/engine.h"
+#include "rules/fen.h"
 #include "rules/move_generator.h"
 
 namespace {
@@ -18,7 +19,6 @@ namespace {
 const char idName[] = "VimoChess 0.01a";
 const char idAuthor[] = "the VimoChess developers";
 const int chess960PlainDepth = 10;
-const int64_t quickSearch = 10;  // milliseconds: a search with no more time runs on the reading thread
 
 std::mutex outputGuard;
 
@@ -47,35 +47,6 @@ void reportIteration(const SearchContext& context, int depth, const MoveInfo& re
          << nps << " time " << ms;
     if (result.onBoard() && !(result.fromRow == result.toRow && result.fromCol == result.toCol))
         line << " pv " << uciMoveName(result);
-    sayLine(*listener.out, line.str());
-}
-
-// The deep search's iterations and, in long searches, the root move it is on; with UCI_ShowWDL, the
-// odds of each score.
-struct DeepListener {
-    std::ostream* out;
-    bool showWdl;
-};
-
-void reportDeep(void* context, const deep::Report& r) {
-    const DeepListener& listener = *static_cast<const DeepListener*>(context);
-    std::ostringstream line;
-    line << "info depth " << r.depth;
-    if (r.currentMoveNumber > 0) {
-        line << " currmove " << uciMoveName(r.currentMove) << " currmovenumber " << r.currentMoveNumber;
-    } else {
-        line << " seldepth " << r.selectiveDepth;
-        if (r.line > 0) line << " multipv " << r.line;
-        line << " score " << uciDeepScore(r.score);
-        if (listener.showWdl) {
-            const deep::WinDrawLoss odds = deep::winDrawLoss(r.score, r.phase);
-            line << " wdl " << odds.win << " " << odds.draw << " " << odds.loss;
-        }
-        line << " nodes " << r.nodes
-             << " nps " << r.nodes * 1000 / (r.milliseconds + 1) << " hashfull " << r.hashPermille << " time "
-             << r.milliseconds << " pv";
-        for (const MoveInfo& m : r.pv) line << " " << uciMoveName(m);
-    }
     sayLine(*listener.out, line.str());
 }
 
@@ -137,50 +108,28 @@ std::string joined(const std::vector<std::string>& w, size_t from, size_t to) {
     return s;
 }
 
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string s; in >> s;) w.push_back(s);
-    return w;
-}
-
 void sayLine(std::ostream& out, const std::string& line) {
     std::lock_guard<std::mutex> hold(outputGuard);
     out << line << '\n' << std::flush;
 }
 
-UciEngine::~UciEngine() {
-    finishSearch();
-    delete session;
-    delete deepTable;
-    forgetOrderMemory();
-}
+UciEngine::UciEngine() : engine(settings.hashMegabytes) {}
 
 void UciEngine::newGame() {
-    delete session;
-    session = nullptr;
-    session = new GameSession(tableBits(settings.hashMegabytes));
+    session.reset();  // the old session's memory first given back
+    session = std::make_unique<GameSession>(tableBits(settings.hashMegabytes));
     buildMoveTable(*session->moveTable);
     session->board->setStartPosition();
     history.clear();
     halfMoves = 0;
     positionError.clear();
-    if (deepTable) deepTable->clear();
-    forgetOrderMemory();
-}
-
-void UciEngine::forgetOrderMemory() {
-    for (deep::OrderMemory* m : orderMemory) delete m;
-    orderMemory.clear();
+    engine.clear();
 }
 
 void UciEngine::makeDeepTable(std::ostream& out) {
-    delete deepTable;  // made now, so that no search waits for it
-    deepTable = new deep::Table(settings.hashMegabytes);
-    forgetOrderMemory();  // a new table: the next search starts cold
-    if (!deepTable->whole)
+    if (!engine.resize(settings.hashMegabytes))
         sayLine(out, "info string Hash " + std::to_string(settings.hashMegabytes) + ": only " +
-                         std::to_string(deepTable->megabytes()) + " MB could be had, and the table has that much");
+                         std::to_string(engine.tableMegabytes()) + " MB could be had, and the table has that much");
 }
 
 bool UciEngine::handle(const std::string& line, std::ostream& out) {
@@ -207,15 +156,12 @@ bool UciEngine::handle(const std::string& line, std::ostream& out) {
         finishSearch();
         return command != "quit";
     } else if (command == "ponderhit") {
-        ponderFlag = false;
-        std::lock_guard<std::mutex> hold(answerGuard);
-        holdAnswer = false;
-        if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
+        engine.ponderhit();
+        releaseAnswer();
     } else if (command == "ucinewgame" || command == "position" || command == "go" || command == "setoption") {
         endOfInput();  // a GUI sends these only between searches: a search under way ends first
         if (command == "setoption") return setOption(rest, out), true;
         if (command == "ucinewgame" || !session) newGame();
-        if (!deepTable) makeDeepTable(out);
         if (command == "position") setPosition(rest, out);
         if (command == "go") go(rest, out);
     }
@@ -244,6 +190,36 @@ static void perftCommand(const Board& board, const std::string& depthText, std::
     sayLine(out, "\nNodes searched: " + std::to_string(total) + "\n");
 }
 
+// The deep search's iterations and, in long searches, the root move it is on; with UCI_ShowWDL, the
+// odds of each score.
+void UciEngine::tellDeep(void* context, const deep::Report& r) {
+    const UciEngine& uci = *static_cast<const UciEngine*>(context);
+    std::ostringstream line;
+    line << "info depth " << r.depth;
+    if (r.currentMoveNumber > 0) {
+        line << " currmove " << uciMoveName(r.currentMove) << " currmovenumber " << r.currentMoveNumber;
+    } else {
+        line << " seldepth " << r.selectiveDepth;
+        if (r.line > 0) line << " multipv " << r.line;
+        line << " score " << uciDeepScore(r.score);
+        if (uci.settings.showWdl) {
+            const deep::WinDrawLoss odds = deep::winDrawLoss(r.score, r.phase);
+            line << " wdl " << odds.win << " " << odds.draw << " " << odds.loss;
+        }
+        line << " nodes " << r.nodes
+             << " nps " << r.nodes * 1000 / (r.milliseconds + 1) << " hashfull " << r.hashPermille << " time "
+             << r.milliseconds << " pv";
+        for (const MoveInfo& m : r.pv) line << " " << uciMoveName(m);
+    }
+    sayLine(*uci.answerOut, line.str());
+}
+
+void UciEngine::deepAnswer(void* context, const MoveInfo& best, const MoveInfo& reply) {
+    std::string line = "bestmove " + (best.onBoard() ? uciMoveName(best) : std::string("0000"));
+    if (best.onBoard() && reply.onBoard()) line += " ponder " + uciMoveName(reply);
+    static_cast<UciEngine*>(context)->searchEnded_(line);
+}
+
 void UciEngine::go(const std::string& args, std::ostream& out) {
     const Board board = *session->board;
     const std::vector<std::string> w = words(args);
@@ -251,37 +227,37 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         if (!positionError.empty()) return sayLine(out, "info string no position to search: " + positionError);
         return perftCommand(board, w.size() > 1 ? w[1] : "", out);
     }
-    deep::Limits limits;
-    bool limited, infinite, ponder;
+    deep::Request request;
+    bool limited, infinite;
     std::vector<std::string> errors, listed;
-    readLimits(words(args), board.sideToMove, limits, limited, infinite, ponder, listed, errors);
+    readLimits(w, board.sideToMove, request.limits, limited, infinite, request.ponder, listed, errors);
     for (const std::string& error : errors) sayLine(out, "info string " + error);
-    limits.moveOverhead = settings.moveOverhead;
-    limits.startedAt = millisecondClock();
-    std::vector<deep::Move> searchMoves;
+    request.limits.moveOverhead = settings.moveOverhead;
+    request.limits.startedAt = millisecondClock();
     for (const std::string& text : listed) {
         MoveInfo move;
         std::string error;
         if (readUciMove(text, board, error, move))
-            searchMoves.push_back(deep::Move(move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol,
-                                             isPromotionPiece(move.promotion) ? pieceKind(move.promotion) : 0));
+            request.searchMoves.push_back(deep::Move(move.fromRow * 8 + move.fromCol, move.toRow * 8 + move.toCol,
+                                                     isPromotionPiece(move.promotion) ? pieceKind(move.promotion) : 0));
         else
             sayLine(out, "info string searchmoves: " + error + "; left out");
     }
-    if (!listed.empty() && searchMoves.empty()) sayLine(out, "info string searchmoves: no legal move listed; all are searched");
+    if (!listed.empty() && request.searchMoves.empty()) sayLine(out, "info string searchmoves: no legal move listed; all are searched");
 
-    stopFlag = false;
-    ponderFlag = ponder;
-    searchEnded = false;
-    answer.clear();
-    holdAnswer = infinite || ponder;
-    answerOut = &out;
+    {
+        std::lock_guard<std::mutex> hold(answerGuard);
+        searchEnded = false;
+        answer.clear();
+        holdAnswer = request.waitsForStop = infinite || request.ponder;
+        answerOut = &out;
+    }
     if (!positionError.empty()) sayLine(out, "info string no position to search: " + positionError);
     if (!positionError.empty() || !hasLegalMove(board)) return searchEnded_("bestmove 0000");
 
     if ((!limited && !settings.chess960) || settings.windowEngine) {
         // The window's engine: depths 3, 4 and 5, from the game's own table and book.
-        worker = std::thread([this, board, &out] {
+        engine.start([this, board, &out] {
             ThinkingListener listener{&out, millisecondClock()};
             SearchContext context;
             context.iterationDone = reportIteration;
@@ -292,44 +268,21 @@ void UciEngine::go(const std::string& args, std::ostream& out) {
         });
         return;
     }
-    if (!limited) limits.depth = chess960PlainDepth;  // Chess960 without limits: the deep search, to a fixed depth
-    int noise = 0;
+    if (!limited) request.limits.depth = chess960PlainDepth;  // Chess960 without limits: the deep search, to a fixed depth
     if (settings.limitStrength) {
         const deep::Level level = deep::levelFor(settings.elo > 0 ? settings.elo : deep::maxElo);
-        if (level.nodes > 0 && (limits.nodes == 0 || level.nodes < limits.nodes)) limits.nodes = level.nodes;
-        noise = level.noise;
+        if (level.nodes > 0 && (request.limits.nodes == 0 || level.nodes < request.limits.nodes)) request.limits.nodes = level.nodes;
+        request.noise = level.noise;
     }
-    const std::vector<uint64_t> keys = history;
-    const int clock = halfMoves;
-    const auto search = [this, board, limits, keys, clock, noise, searchMoves, &out] {
-        deep::Search search(*deepTable, stopFlag, ponderFlag);
-        search.limits = limits;
-        search.lines = settings.multiPv;
-        search.threads = settings.threads;
-        search.memory = &orderMemory;
-        search.searchMoves = searchMoves;
-        search.history = keys;
-        search.rootHalfMoves = clock;
-        DeepListener listener{&out, settings.showWdl};
-        search.report = reportDeep;
-        search.reportContext = &listener;
-        search.noise = noise;
-        search.noiseSeed = static_cast<uint32_t>(millisecondClock());
-        MoveInfo reply;
-        const MoveInfo best = search.run(board, &reply);
-        std::string line = "bestmove " + (best.onBoard() ? uciMoveName(best) : std::string("0000"));
-        if (best.onBoard() && reply.onBoard()) line += " ponder " + uciMoveName(reply);
-        searchEnded_(line);
-    };
-    // A search of a few milliseconds runs here: starting a thread for it can take longer than the
-    // search itself (under Wine on a busy machine, several milliseconds), which a short clock
-    // cannot spare; the commands that come meanwhile wait no longer than it.
-    const deep::TimeBudget budget = deep::timeBudget(limits, board.sideToMove);
-    if (!holdAnswer && budget.hard > 0 && budget.hard <= quickSearch) return search();
-    worker = std::thread(search);
+    request.root = board;
+    request.history = history;
+    request.halfMoves = halfMoves;
+    request.lines = settings.multiPv;
+    request.report = tellDeep;
+    request.reportContext = this;
+    engine.go(request, deepAnswer, this);
 }
 
-// The worker's last act: the answer goes out now, or when stop or ponderhit comes.
 void UciEngine::searchEnded_(const std::string& bestmove) {
     std::lock_guard<std::mutex> hold(answerGuard);
     searchEnded = true;
@@ -337,18 +290,15 @@ void UciEngine::searchEnded_(const std::string& bestmove) {
     if (!holdAnswer) sayLine(*answerOut, answer), answer.clear();
 }
 
-void UciEngine::finishSearch() {
-    stopFlag = true;
-    {
-        std::lock_guard<std::mutex> hold(answerGuard);
-        holdAnswer = false;
-        if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
-    }
-    if (worker.joinable()) worker.join();
+void UciEngine::releaseAnswer() {
+    std::lock_guard<std::mutex> hold(answerGuard);
+    holdAnswer = false;
+    if (searchEnded && !answer.empty()) sayLine(*answerOut, answer), answer.clear();
 }
 
-void UciEngine::wait() {
-    if (worker.joinable()) worker.join();
+void UciEngine::finishSearch() {
+    engine.stop();
+    releaseAnswer();
 }
 
 void UciEngine::endOfInput() {

@@ -1,30 +1,30 @@
-// VimoChess's engine behind the Universal Chess Interface: one command line at a time, while a
-// search runs on a thread of its own.
+// VimoChess's engine behind the Universal Chess Interface, the protocol side: it reads the commands
+// and writes what UCI answers (info, bestmove, the options), while the engines below search. The
+// deep search is driven through deep::Engine (engine/deep/engine.h), which owns its table, memories
+// and thread; the window's engine through the game session it plays in.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "engine/deep/search.h"
+#include "engine/deep/engine.h"
 #include "game/game_control.h"
 
 // The largest Hash in MB: what a 32-bit program's address space leaves room for, or in a 64-bit
 // program far more than any machine has (a table that cannot be had is made smaller, and says so).
 constexpr int maxHashMegabytes = sizeof(void*) >= 8 ? 33554432 : 1024;
 
-// The engine's options, as `setoption` sets them (uci_options.cpp).
-struct UciOptions {
+// The settings that options make and go reads (options.cpp declares each option, with its action).
+struct UciSettings {
     int hashMegabytes = 9;  // 9 MB: the window's 2^18 entries
     int moveOverhead = 50;  // milliseconds
     int multiPv = 1;        // the best lines told, best first
-    int threads = 1;        // searching at once, sharing the table
     bool limitStrength = false;
-    int elo = 0;            // 0 until set: the top level
+    int elo = 0;            // set by UCI_Elo; the top level until then
     bool chess960 = false;  // castling sent and read as the king taking its own rook
     bool showWdl = false;   // info lines with a score tell its odds too
     bool windowEngine = false;  // every go as the window plays: depths 3 to 5, no clock
@@ -40,8 +40,8 @@ struct UciOptions {
 // stop. The search runs on its own thread, so commands are read and answered meanwhile; the
 // answer of go infinite or go ponder waits for stop or ponderhit, as UCI asks.
 struct UciEngine {
-    UciEngine() = default;
-    ~UciEngine();
+    UciEngine();
+    ~UciEngine() { finishSearch(); }
     UciEngine(const UciEngine&) = delete;
     UciEngine& operator=(const UciEngine&) = delete;
 
@@ -49,37 +49,33 @@ struct UciEngine {
     bool handle(const std::string& line, std::ostream& out);
     // Returns once the running search, if any, has ended and answered (stop it first when it
     // waits for stop).
-    void wait();
+    void wait() { engine.wait(); }
     // Lets a search with limits end by them and stops one that waits for stop: what happens when
     // the input ends, or a command comes that needs the search over.
     void endOfInput();
 
     // The game being played (null before the first game); its board is the current position.
-    const GameSession* game() const { return session; }
-    const UciOptions& options() const { return settings; }
+    const GameSession* game() const { return session.get(); }
+
+    // What the options act on (options.cpp).
+    UciSettings settings;
+    deep::Engine engine;
+    std::unique_ptr<GameSession> session;
+    // Makes the deep search's table anew at the Hash size, telling when less could be had.
+    void makeDeepTable(std::ostream& out);
 
 private:
-    GameSession* session = nullptr;
-    deep::Table* deepTable = nullptr;
-    std::vector<deep::OrderMemory*> orderMemory;  // owned, one per thread, kept for the game
-    UciOptions settings;
     std::vector<uint64_t> history;  // keys of the game's positions before the current one
     int halfMoves = 0;              // the standard half-move clock of the current position
     std::string positionError;      // why the last position command was refused, or ""
 
-    std::thread worker;
-    std::atomic<bool> stopFlag{false}, ponderFlag{false};
-    std::mutex answerGuard;  // the answer and the flags below, between the reader and the worker
+    std::mutex answerGuard;  // the answer and the flags below, between the reader and the search
     std::ostream* answerOut = nullptr;
     std::string answer;          // the bestmove line of the last search, once it has ended
     bool searchEnded = false;    // the search has its answer
     bool holdAnswer = false;     // go infinite / go ponder: the answer waits for stop or ponderhit
 
     void newGame();
-    // Forgets what the searches learned of the move order: the next one starts cold.
-    void forgetOrderMemory();
-    // Makes the deep search's table anew at the Hash size, telling when less could be had.
-    void makeDeepTable(std::ostream& out);
     // Reads a move of the current game in UCI's notation (castling as the king's move, or as the
     // king taking its own rook in Chess960), checked like a human move; false with the reason.
     bool readUciMove(const std::string& text, const Board& board, std::string& error, MoveInfo& move) const;
@@ -87,22 +83,22 @@ private:
     void setOption(const std::string& line, std::ostream& out);
     void listOptions(std::ostream& out) const;
     void go(const std::string& line, std::ostream& out);
-    // Stops the running search, lets its answer out and joins its thread.
+    // Stops the running search, lets its answer out and waits for its thread.
     void finishSearch();
+    // The search's last act: the answer goes out now, or when stop or ponderhit comes.
     void searchEnded_(const std::string& bestmove);
+    void releaseAnswer();
+    // What the deep search tells, and its answer, on the thread that searches.
+    static void tellDeep(void* context, const deep::Report& report);
+    static void deepAnswer(void* context, const MoveInfo& best, const MoveInfo& reply);
 };
 
-// A move in UCI's coordinate notation: "e2e4", "e7e8q"; castling as the king's move "e1g1".
-std::string uciMoveName(const MoveInfo& move);
-
 // A score of the window's engine for the side to move as UCI writes it: "cp 35", or "mate 2" /
-// "mate -1" when the value is the engine's score for a mate it has found (see uci.cpp).
+// "mate -1" when the value is the engine's score for a mate it has found (see position.cpp).
 std::string uciScore(int value);
 // A score of the deep search: "cp 35", "mate 3", "mate -2".
 std::string uciDeepScore(int score);
 
-// The words of a command line, as UCI separates them: by any run of spaces and tabs.
-std::vector<std::string> words(const std::string& line);
 // Words from to to (excluded), with a space between each two.
 std::string joined(const std::vector<std::string>& words, size_t from, size_t to);
 
