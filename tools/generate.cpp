@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/deep/engine.h"
 #include "engine/deep/history.h"
 #include "engine/deep/keys.h"
 #include "engine/deep/search.h"
@@ -39,7 +40,9 @@ const char usage[] =
     "  -threads T         games at once (default: the processors there are)\n"
     "  -seed S            the games' seed (default 1)\n"
     "  -random-plies R    random moves before the search plays: R or R + 1 (default 8)\n"
-    "  -book FILE         start from these openings (one FEN a line) rather than the start position\n";
+    "  -book FILE         start from these openings (one FEN a line) rather than the start position\n"
+    "  -eval NAME         the evaluation: <built-in> (the net the programs carry), <hand-made>, or a\n"
+    "                     net file (default: the one the UCI engine starts with)\n";
 
 const int scoreBound = 2500;      // beyond it a mate is in sight: the position is not written
 const int winScore = 1000;        // both sides agree on a win beyond it ...
@@ -52,7 +55,7 @@ const int balancedScore = 300;    // an opening beyond it is not played
 const int64_t openingNodes = 2000;
 
 struct Settings {
-    std::string out, book;
+    std::string out, book, evaluation = deep::startingEvaluation;
     int64_t positions = 0, nodes = 5000;
     int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     uint64_t seed = 1;
@@ -91,6 +94,8 @@ struct Found {
 
 struct Generator {
     Settings settings;
+    std::unique_ptr<deep::Network> loaded;  // a net from a file
+    const deep::Network* network = nullptr;
     std::vector<Board> openings;
     std::FILE* file = nullptr;
     std::mutex writing;
@@ -114,6 +119,7 @@ struct Generator {
         s.history = g.keys;
         s.rootHalfMoves = g.halfMoves;
         s.memory = &memory;
+        s.network = network;
         const MoveInfo best = s.run(g.board);
         return {best, best.value};
     }
@@ -240,6 +246,7 @@ int main(int argc, char** argv) {
         bool ok = v != nullptr;
         if (a == "-out" && ok) s.out = v;
         else if (a == "-book" && ok) s.book = v;
+        else if (a == "-eval" && ok) s.evaluation = v;
         else if (a == "-positions" && ok && (ok = number(v, 1, n))) s.positions = n;
         else if (a == "-nodes" && ok && (ok = number(v, 1, n))) s.nodes = n;
         else if (a == "-threads" && ok && (ok = number(v, 1, n) && n <= 256)) s.threads = static_cast<int>(n);
@@ -266,6 +273,14 @@ int main(int argc, char** argv) {
             generator.openings.push_back(b);
         }
         if (generator.openings.empty()) return std::fprintf(stderr, "vimochess-generate: %s holds no opening\n", s.book.c_str()), 2;
+    }
+    if (s.evaluation == deep::builtInNetwork) {
+        generator.network = &deep::embeddedNetwork();
+    } else if (s.evaluation != deep::handMadeEvaluation) {
+        std::string error;
+        if (!(generator.loaded = deep::readNetwork(s.evaluation, error)))
+            return std::fprintf(stderr, "vimochess-generate: %s\n", error.c_str()), 2;
+        generator.network = generator.loaded.get();
     }
     if (!generator.resume()) return 1;
     generator.file = std::fopen(s.out.c_str(), "ab");

@@ -19,39 +19,51 @@ std::string lower(std::string s) {
     return s;
 }
 
-enum OptionKind { Spin, Check, Button };
+enum OptionKind { Spin, Check, Button, Text };
 struct Option {
     const char* name;
     OptionKind kind;
     int low, high, byDefault;  // a spin's range and default; a check's default as 0 or 1
-    // What setting it does: value is the spin's number, or 1 and 0 for a check's true and false.
-    void (*act)(UciEngine& uci, int value, std::ostream& out);
+    // What setting it does: number is the spin's, or 1 and 0 for a check's true and false; text is
+    // a string option's value.
+    void (*act)(UciEngine& uci, int number, const std::string& text, std::ostream& out);
+    const char* textByDefault = "";  // a string option's default
 };
 
+using TextValue = const std::string&;  // a string option's value, which the others leave aside
 const Option options[] = {
-    {"Threads", Spin, 1, 64, 1, [](UciEngine& u, int v, std::ostream&) { u.engine.setThreads(v); }},
+    {"Threads", Spin, 1, 64, 1, [](UciEngine& u, int v, TextValue, std::ostream&) { u.engine.setThreads(v); }},
     {"Hash", Spin, 1, maxHashMegabytes, UciSettings().hashMegabytes,
-     [](UciEngine& u, int v, std::ostream& out) {
+     [](UciEngine& u, int v, TextValue, std::ostream& out) {
          if (v != u.settings.hashMegabytes) u.settings.hashMegabytes = v, u.makeDeepTable(out);
      }},
     {"Clear Hash", Button, 0, 0, 0,
-     [](UciEngine& u, int, std::ostream&) {
+     [](UciEngine& u, int, TextValue, std::ostream&) {
          u.engine.clear();  // and the next search starts cold
          if (u.session) u.session->table->clear(), LoadOpeningBook(*u.session->table);
      }},
-    {"Ponder", Check, 0, 1, 0, [](UciEngine&, int, std::ostream&) {}},  // only tells that the GUI may send go ponder
-    {"Move Overhead", Spin, 0, 5000, UciSettings().moveOverhead, [](UciEngine& u, int v, std::ostream&) { u.settings.moveOverhead = v; }},
-    {"MultiPV", Spin, 1, 500, 1, [](UciEngine& u, int v, std::ostream&) { u.settings.multiPv = v; }},
-    {"UCI_LimitStrength", Check, 0, 1, 0, [](UciEngine& u, int v, std::ostream&) { u.settings.limitStrength = v; }},
-    {"UCI_Elo", Spin, deep::minElo, deep::maxElo, deep::maxElo, [](UciEngine& u, int v, std::ostream&) { u.settings.elo = v; }},
-    {"UCI_Chess960", Check, 0, 1, 0, [](UciEngine& u, int v, std::ostream&) { u.settings.chess960 = v; }},
-    {"UCI_ShowWDL", Check, 0, 1, 0, [](UciEngine& u, int v, std::ostream&) { u.settings.showWdl = v; }},
-    {"Window Engine", Check, 0, 1, 0, [](UciEngine& u, int v, std::ostream&) { u.settings.windowEngine = v; }},
+    {"Ponder", Check, 0, 1, 0, [](UciEngine&, int, TextValue, std::ostream&) {}},  // only tells that the GUI may send go ponder
+    {"Move Overhead", Spin, 0, 5000, UciSettings().moveOverhead,
+     [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.moveOverhead = v; }},
+    {"MultiPV", Spin, 1, 500, 1, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.multiPv = v; }},
+    {"UCI_LimitStrength", Check, 0, 1, 0, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.limitStrength = v; }},
+    {"UCI_Elo", Spin, deep::minElo, deep::maxElo, deep::maxElo, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.elo = v; }},
+    {"UCI_Chess960", Check, 0, 1, 0, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.chess960 = v; }},
+    {"UCI_ShowWDL", Check, 0, 1, 0, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.showWdl = v; }},
+    {"EvalFile", Text, 0, 0, 0,
+     [](UciEngine& u, int, TextValue path, std::ostream& out) {
+         std::string error;
+         if (!u.engine.useEvaluation(path, error)) sayLine(out, "info string EvalFile: " + error + "; the evaluation stays as it was");
+     },
+     deep::startingEvaluation},
+    {"Window Engine", Check, 0, 1, 0, [](UciEngine& u, int v, TextValue, std::ostream&) { u.settings.windowEngine = v; }},
 };
 
-void sayOption(std::ostream& out, const std::string& name, OptionKind kind, int low, int high, int byDefault) {
+void sayOption(std::ostream& out, const std::string& name, OptionKind kind, int low, int high, int byDefault,
+               const std::string& textByDefault = "") {
     std::string line = "option name " + name + " type ";
     if (kind == Button) line += "button";
+    if (kind == Text) line += "string default " + textByDefault;
     if (kind == Check) line += std::string("check default ") + (byDefault ? "true" : "false");
     if (kind == Spin)
         line += "spin default " + std::to_string(byDefault) + " min " + std::to_string(low) + " max " + std::to_string(high);
@@ -61,7 +73,7 @@ void sayOption(std::ostream& out, const std::string& name, OptionKind kind, int 
 }  // namespace
 
 void UciEngine::listOptions(std::ostream& out) const {
-    for (const Option& o : options) sayOption(out, o.name, o.kind, o.low, o.high, o.byDefault);
+    for (const Option& o : options) sayOption(out, o.name, o.kind, o.low, o.high, o.byDefault, o.textByDefault);
     for (int i = 0; i < deep::tunedParameterCount; ++i) {
         const deep::Parameter& p = deep::tunedParameters[i];
         sayOption(out, p.name, Spin, p.low, p.high, *p.value);
@@ -97,6 +109,6 @@ void UciEngine::setOption(const std::string& args, std::ostream& out) {
                                     " to " + std::to_string(o.high) + ", not '" + value + "'");
         number = static_cast<int>(v);
     }
-    if (o.act) o.act(*this, number, out);
+    if (o.act) o.act(*this, number, value, out);
     else *p->value = number;
 }

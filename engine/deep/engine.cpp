@@ -8,13 +8,27 @@ namespace deep {
 
 Engine::Engine(int megabytes)
     : table(std::make_unique<Table>(megabytes)),
-      noiseSeed(std::random_device()() ^ static_cast<uint32_t>(millisecondClock())) {}
+      noiseSeed(std::random_device()() ^ static_cast<uint32_t>(millisecondClock())) {
+    std::string error;
+    useEvaluation(startingEvaluation, error);
+}
 
 bool Engine::resize(int megabytes) {
     table.reset();  // the old table's memory first given back
     table = std::make_unique<Table>(megabytes);
     memory.clear();
     return table->whole;
+}
+
+bool Engine::useEvaluation(const std::string& path, std::string& error) {
+    if (path == builtInNetwork || path == handMadeEvaluation) {
+        loaded.reset(), network = path == builtInNetwork ? &embeddedNetwork() : nullptr;
+        return true;
+    }
+    std::unique_ptr<Network> read = readNetwork(path, error);
+    if (!read) return false;
+    loaded = std::move(read), network = loaded.get();
+    return true;
 }
 
 void Engine::clear() {
@@ -31,6 +45,7 @@ void Engine::go(const Request& r, void (*done)(void*, const MoveInfo&, const Mov
         s.limits = r.limits;
         s.lines = r.lines;
         s.threads = threads;
+        s.network = network;
         s.memory = &memory;
         s.searchMoves = r.searchMoves;
         s.history = r.history;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct Request {
     void* reportContext = nullptr;
 };
 
+// The evaluations the engine can search with, by the names the option that chooses them takes
+// besides a net file's path: the net the program carries, and the hand-made one; and the one it
+// starts with.
+const char builtInNetwork[] = "<built-in>", handMadeEvaluation[] = "<hand-made>";
+const char* const startingEvaluation = handMadeEvaluation;
+
 struct Engine {
     explicit Engine(int megabytes);
     ~Engine() { stop(); }
@@ -43,6 +50,9 @@ struct Engine {
     bool resize(int megabytes);
     int64_t tableMegabytes() const { return table->megabytes(); }
     void setThreads(int count) { threads = count; }
+    // The evaluation: builtInNetwork, handMadeEvaluation, or a net read from a file (its path);
+    // false, with the reason, when the file is no net (the evaluation stays as it was).
+    bool useEvaluation(const std::string& name, std::string& error);
     // A new game, or the table cleared: it is emptied and the threads forget what they learned, so
     // that the next search starts cold.
     void clear();
@@ -71,6 +81,8 @@ struct Engine {
 
 private:
     std::unique_ptr<Table> table;
+    std::unique_ptr<Network> loaded;  // a net read from a file
+    const Network* network = nullptr;   // none: the hand-made evaluation
     std::vector<std::unique_ptr<ThreadMemory>> memory;  // one for each thread, kept for the game
     int threads = 1;
     uint32_t noiseSeed;  // a new one for each search, so that a level varies its moves

@@ -1,6 +1,6 @@
 // A position of the deep search, with what it keeps up to date move by move: the squares each
-// side occupies, the material and placement sums of its evaluation, the position's key and the
-// half-move clock.
+// side occupies, the material and placement sums of the hand-made evaluation, the network's
+// hidden sums (when it evaluates with a network), the position's key and the half-move clock.
 #pragma once
 
 #include <cassert>
@@ -9,6 +9,7 @@
 #include "../../rules/move_generator.h"
 #include "evaluation.h"
 #include "keys.h"
+#include "network.h"
 
 namespace deep {
 
@@ -16,17 +17,35 @@ namespace deep {
 // move is a draw, unless that half-move mates.
 const int fiftyMoveHalfMoves = 100;
 
+// The network's inputs that a move takes away and puts in, for each side's view.
+struct InputChanges {
+    int removed[2][4], added[2][4];
+    int removedCount = 0, addedCount = 0;
+    void remove(PieceCode piece, int square) {
+        removed[White][removedCount] = networkInput(White, piece, square);
+        removed[Black][removedCount++] = networkInput(Black, piece, square);
+    }
+    void add(PieceCode piece, int square) {
+        added[White][addedCount] = networkInput(White, piece, square);
+        added[Black][addedCount++] = networkInput(Black, piece, square);
+    }
+};
+
 struct Position {
     Board board;
     Occupancy occupied;
     Placement placement;
+    const Network* net = nullptr;  // none: the hand-made evaluation
+    Accumulator accumulator;       // with a network
     uint64_t key;
     int halfMoves;  // since the last capture or pawn move
 
     Position() = default;
     // A root: everything worked out from the board.
-    Position(const Board& root, int halfMoveClock)
-        : board(root), occupied(root), placement(root), key(positionKey(root)), halfMoves(halfMoveClock) {}
+    Position(const Board& root, int halfMoveClock, const Network* network = nullptr)
+        : board(root), occupied(root), placement(root), net(network), key(positionKey(root)), halfMoves(halfMoveClock) {
+        if (net) accumulator.refresh(*net, board);
+    }
 
     void play(const Position& parent, const GeneratedMove& m) {
         MoveEffect e;
@@ -34,6 +53,12 @@ struct Position {
         makeCandidate(parent.board, parent.occupied, m.info(), e, board, occupied);
         placement = parent.placement;
         placement.apply(e);
+        net = parent.net;
+        if (net) {
+            InputChanges changes;
+            e.applyTo(changes);
+            accumulator.update(*net, parent.accumulator, changes.removed, changes.removedCount, changes.added, changes.addedCount);
+        }
         key = parent.key ^ positionKeys.blackToMove;
         for (int i = 0; i < e.count; ++i)
             key ^= positionKeys.pieces[e.changes[i].was][e.changes[i].square] ^
@@ -55,9 +80,13 @@ struct Position {
     // What is kept up to date equals what the board gives when worked out afresh.
     bool consistent() const {
         const Occupancy fresh(board);
+        Accumulator sums;
+        if (net) sums.refresh(*net, board);
         return key == positionKey(board) && placement == Placement(board) && fresh.bySide[0] == occupied.bySide[0] &&
-               fresh.bySide[1] == occupied.bySide[1];
+               fresh.bySide[1] == occupied.bySide[1] && (!net || sums == accumulator);
     }
+    // The evaluation for the side to move by the network (with one).
+    int networkScore() const { return accumulator.evaluate(*net, side()); }
 
     int side() const { return board.sideToMove; }
     bool inCheck() const {

@@ -7,7 +7,7 @@
 namespace deep {
 
 MoveInfo Worker::iterate(const Board& rootBoard, MoveInfo* ponder) {
-    const Position root(rootBoard, s.rootHalfMoves);
+    const Position root(rootBoard, s.rootHalfMoves, s.network);
 
     // The root moves in the order of search, only those asked for when a list is given.
     ScoredMove moves[256];

@@ -12,6 +12,7 @@
 
 #include "../../rules/board.h"
 #include "move.h"
+#include "network.h"
 #include "score.h"
 #include "table.h"
 #include "time_manager.h"
@@ -58,6 +59,8 @@ struct Search {
     std::vector<Move> searchMoves;
     // Threads searching at once, sharing the table (1: the search is the same at each run).
     int threads = 1;
+    // The evaluation: a network (the programs carry one), or none for the hand-made one.
+    const Network* network = nullptr;
     // What the threads learned of the move order in the game's earlier searches, with their caches,
     // one for each thread, kept by the caller; the missing ones are made. None: each thread starts
     // afresh.

@@ -33,6 +33,7 @@ int8_t lateMoveReduction(int depth, int place) { return reductions.by[std::min(d
 void refreshReductions() { reductions = Reductions(); }
 
 int Worker::evaluate(const Position& p, int alpha, int beta) {
+    if (p.net) return p.networkScore();
     const int base = p.placement.score(p.side());
     if (base + lazyMargin <= alpha || base - lazyMargin >= beta) return base;
     EvalCache::Entry& known = memory.evaluations.entries[p.key & EvalCache::mask];

@@ -71,8 +71,9 @@ struct Worker {
     // What the order of the moves at ply draws on.
     OrderHints hints(Move tableMove, int ply) { return OrderHints{tableMove, killers[ply], memory, playedAt, ply}; }
 
-    // Material and placement, and the structure terms, which are not worked out when the first
-    // are so far outside the window that they could not bring it back.
+    // The network's evaluation; or, by hand, material and placement, and the structure terms,
+    // which are not worked out when the first are so far outside the window that they could not
+    // bring it back.
     int evaluate(const Position& p, int alpha = -infinity, int beta = infinity);
     // The search of captures (of every move when in check) until the position is quiet.
     int quiesce(const Position& p, int alpha, int beta, int ply);

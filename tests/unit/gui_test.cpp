@@ -81,7 +81,7 @@ TEST(Gui, SearchmovesWithPromotions) {
     const std::string promote = "position fen 1k6/4P3/8/8/8/8/8/4K3 w - - 0 1";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"go depth 4 searchmoves e7e8n", "e7e8n"}, {"go depth 4 searchmoves e7e8b", "e7e8b"},
-        {"go depth 4 searchmoves e7e8b e7e8r", "e7e8r"}, {"go depth 4", "e7e8q"},
+        {"go depth 4 searchmoves e7e8b e7e8r", "e7e8r"}, {"go depth 4 searchmoves e7e8b e7e8q", "e7e8q"},
     };
     for (const auto& [go, move] : cases) EXPECT_EQ(bestmove(said({promote, go})), move) << go;
 }

@@ -33,7 +33,8 @@ TEST(Uci, Conversations) {
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name MultiPV type spin default 1 min 1 max 500\noption name UCI_LimitStrength type check default false\n"
         "option name UCI_Elo type spin default 1950 min 1000 max 1950\noption name UCI_Chess960 type check default false\n"
-        "option name UCI_ShowWDL type check default false\noption name Window Engine type check default false\n";
+        "option name UCI_ShowWDL type check default false\noption name EvalFile type string default " + std::string(deep::startingEvaluation) + "\n"
+        "option name Window Engine type check default false\n";
     const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
                       mated = "info depth 3 score cp -774 nodes 101 pv a7a5\ninfo depth 4 score mate -1 nodes 1119 pv "
                               "a7a5\ninfo depth 5 score mate -1 nodes 3137 pv a7a5\nbestmove a7a5\n";
