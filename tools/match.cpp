@@ -45,13 +45,31 @@ const char usage[] =
     "  -adjudicate            end a game that both engines score beyond 1000 or, from move 40,\n"
     "                         within 10 centipawns for ten half-moves\n"
     "  -out FILE              each game as a line: result|starting FEN|moves|each move's score from\n"
-    "                         White's side, as its engine told it, and the phase of its position\n";
+    "                         White's side, as its engine told it, and the phase of its position\n"
+    "  -log FILE              every line said to and by the engines, timed, for finding out whose\n"
+    "                         fault a lost game is\n";
+
+// The dialogue with the engines, when -log asks for it: "MS GAME ENGINE > LINE" for a line sent,
+// "<" for one received, "!" for what the runner saw (a deadline passed, an engine gone).
+struct Dialogue {
+    std::mutex guard;
+    std::ofstream file;
+    int64_t start = millisecondClock();
+    void note(int64_t game, int engine, char direction, const std::string& line) {
+        if (!file.is_open()) return;
+        std::lock_guard<std::mutex> hold(guard);
+        file << millisecondClock() - start << " " << game + 1 << " " << engine << " " << direction << " " << line << "\n" << std::flush;
+    }
+};
+Dialogue dialogue;
 
 // An engine in a process of its own, talked to through pipes.
 struct EngineProcess {
     pid_t pid = -1;
     int toEngine = -1, fromEngine = -1;
     std::string pending;
+    int number = 0;      // 1 or 2, as the command line names it, for the dialogue
+    int64_t game = -1;   // the game it plays, for the dialogue
 
     bool start(const std::string& command) {
         int in[2], out[2];
@@ -68,6 +86,7 @@ struct EngineProcess {
         return pid > 0;
     }
     bool send(const std::string& line) {
+        dialogue.note(game, number, '>', line);
         const std::string text = line + "\n";
         return write(toEngine, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     }
@@ -79,15 +98,17 @@ struct EngineProcess {
                 line = pending.substr(0, end);
                 if (!line.empty() && line.back() == '\r') line.pop_back();
                 pending.erase(0, end + 1);
+                dialogue.note(game, number, '<', line);
                 return true;
             }
             pollfd p{fromEngine, POLLIN, 0};
             const int64_t wait = deadline - millisecondClock();
-            if (wait <= 0 || poll(&p, 1, static_cast<int>(std::min<int64_t>(wait, 1000))) < 0) return false;
+            if (wait <= 0) return dialogue.note(game, number, '!', "deadline passed"), false;
+            if (poll(&p, 1, static_cast<int>(std::min<int64_t>(wait, 1000))) < 0) return false;
             if (!(p.revents & (POLLIN | POLLHUP))) continue;
             char buffer[4096];
             const ssize_t n = read(fromEngine, buffer, sizeof buffer);
-            if (n <= 0) return false;
+            if (n <= 0) return dialogue.note(game, number, '!', "output closed"), false;
             pending.append(buffer, static_cast<size_t>(n));
         }
     }
@@ -222,6 +243,7 @@ struct Match {
     PairCounts counts;
     int64_t played = 0, anomalies = 0;
     double points = 0;
+    const int64_t started = millisecondClock();
     std::ofstream out;
 
     explicit Match(const Settings& settings) : s(settings) {
@@ -231,6 +253,7 @@ struct Match {
     // A worker: its own two engines, and games taken in turn until none is left.
     void work() {
         EngineProcess engines[2];
+        for (int i = 0; i < 2; ++i) engines[i].number = i + 1;
         for (int i = 0; i < 2; ++i)
             if (!ready(engines[i], s.commands[i], s.options[i])) {
                 std::fprintf(stderr, "vimochess-match: engine %d (%s) did not start\n", i + 1, s.commands[i].c_str());
@@ -240,6 +263,7 @@ struct Match {
             const std::string& fen = s.openings[(game / 2) % s.openings.size()];
             const bool firstIsWhite = game % 2 == 0;
             EngineProcess* sides[2] = {&engines[firstIsWhite ? 0 : 1], &engines[firstIsWhite ? 1 : 0]};
+            engines[0].game = engines[1].game = game;
             const Game g = playGame(sides, fen, s);
             record(game, firstIsWhite, fen, g);
             // An engine that crashed or hung is started again for the next game.
@@ -269,7 +293,8 @@ struct Match {
         std::printf("  %lld games, first engine %.1f points (%.1f %%), Elo %+.1f +- %.1f over %lld pairs", static_cast<long long>(played),
                     points, 100 * points / played, eloDifference(counts), eloMargin(counts), static_cast<long long>(counts.total()));
         if (s.sprt) std::printf(", LLR %.2f (%.2f, %.2f)", llr, sprtLower(0.05, 0.05), sprtUpper(0.05, 0.05));
-        std::printf("\n");
+        const double minutes = (millisecondClock() - started) / 60000.0;
+        std::printf("; %.1f games a minute, %.0f minutes left at most\n", played / minutes, (s.games - played) / (played / minutes));
         std::fflush(stdout);
         if (s.sprt && (llr >= sprtUpper(0.05, 0.05) || llr <= sprtLower(0.05, 0.05))) decided = true;
     }
@@ -305,6 +330,7 @@ int main(int argc, char** argv) {
         else if (a == "-adjudicate") s.adjudicate = true;
         else if (a == "-chess960") s.chess960 = true;
         else if (a == "-out") s.out = value();
+        else if (a == "-log") dialogue.file.open(value(), std::ios::app);
         else if (a == "-tc") {
             const std::string tc = value();
             const size_t plus = tc.find('+');
