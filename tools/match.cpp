@@ -70,6 +70,7 @@ struct EngineProcess {
     std::string pending;
     int number = 0;      // 1 or 2, as the command line names it, for the dialogue
     int64_t game = -1;   // the game it plays, for the dialogue
+    bool closed = false;  // its output ended: it exited or crashed
 
     bool start(const std::string& command) {
         int in[2], out[2];
@@ -108,7 +109,7 @@ struct EngineProcess {
             if (!(p.revents & (POLLIN | POLLHUP))) continue;
             char buffer[4096];
             const ssize_t n = read(fromEngine, buffer, sizeof buffer);
-            if (n <= 0) return dialogue.note(game, number, '!', "output closed"), false;
+            if (n <= 0) return closed = true, dialogue.note(game, number, '!', "output closed"), false;
             pending.append(buffer, static_cast<size_t>(n));
         }
     }
@@ -118,8 +119,22 @@ struct EngineProcess {
             if (line.rfind(word, 0) == 0) return true;
         return false;
     }
+    // How a process whose output closed ended: its exit status or the signal that killed it (seen
+    // without reaping it, which stop does).
+    std::string ending() const {
+        siginfo_t info{};
+        for (int i = 0; i < 50; ++i) {
+            info.si_pid = 0;
+            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid) break;
+            usleep(20000);
+        }
+        if (info.si_pid != pid) return "its output closed";
+        return info.si_code == CLD_EXITED ? "exit status " + std::to_string(info.si_status)
+                                          : "killed by signal " + std::to_string(info.si_status);
+    }
     void stop() {
         if (pid <= 0) return;
+        closed = false;
         send("quit");
         close(toEngine), close(fromEngine);
         for (int i = 0; i < 50 && waitpid(pid, nullptr, WNOHANG) == 0; ++i) usleep(20000);
@@ -206,7 +221,10 @@ Game playGame(EngineProcess* engines[2], const std::string& fen, const Settings&
             if (line.rfind("bestmove", 0) == 0) answer = line.size() > 9 ? words(line)[1] : "";
         }
         const int64_t used = millisecondClock() - started;
-        if (answer.empty()) return finish(loss, line.empty() ? "crash or hang" : "no move", true);
+        // Whose fault it is: an engine that died crashed; one still running that said nothing, or
+        // no bestmove, by the deadline hung.
+        if (answer.empty())
+            return finish(loss, e.closed ? "crash: " + e.ending() : line.empty() ? "hang: no answer in time" : "hang: no bestmove in time", true);
         if (s.nodes == 0) {
             if (used > clock[side]) return finish(loss, "loss on time", true);
             clock[side] += s.increment - used;

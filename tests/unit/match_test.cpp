@@ -40,4 +40,9 @@ TEST(Match, AShortMatch) {
         << out;
     for (const std::string& args : std::vector<std::string>{"-1 x -2 y", "-1 x -2 y -openings " + openings + " -tc 0", "-nodes"})
         EXPECT_EQ(run(VIMOCHESS_MATCH, args).first, 2) << args;
+    // An engine that dies at go lost by a crash, told as such, not as a hang.
+    const std::string crashing = testing::TempDir() + "crashing.sh";
+    std::ofstream(crashing) << "while read -r l; do case $l in uci) echo uciok;; isready) echo readyok;; go*) kill -ABRT $$;; esac; done\n";
+    const std::string lost = run(VIMOCHESS_MATCH, spaced("-1 'sh", crashing + "' -2", VIMOCHESS_UCI, "-openings", openings, "-nodes 500")).second;
+    EXPECT_TRUE(std::regex_search(lost, std::regex("game 1: 0-1 \\(crash: killed by signal 6\\)[^]*2 games, 2 lost by"))) << lost;
 }
