@@ -8,8 +8,15 @@ quantised form.
 
 The network: 768 piece-square inputs a side (the pieces as that side sees them, Black's board
 mirrored), one feature transformer of H neurons shared by both sides, clipped ReLU, and one output
-neuron over the side to move's H activations followed by the other side's. Its evaluation for the
-side to move is 400 x the output, in centipawns. It learns, for the side to move,
+neuron over the side to move's H activations followed by the other side's. Beside the hidden
+layer, a linear piece-square term: one weight v for each of the 768 inputs, also shared by both
+sides; p_S is the sum of v over side S's active inputs, and the output is
+  y = w2 . (crelu(side to move's sums), crelu(other side's sums)) + b2 + (p_to_move - p_other) / 2.
+The linear term learns material from few positions, which the hidden layer learns slowly; its
+weights start from the pawn's, knight's, bishop's, rook's and queen's values that best fit the
+training positions (kings 0), the other side's pieces negative. The weights v stay within +-30,
+the others within +-1.98. The evaluation for the side to move is 400 y, in centipawns. It
+learns, for the side to move,
   wdl x result + (1 - wdl) x sigmoid(score / K)
 through sigmoid(evaluation / K), by mean squared error; K is fitted to the data when --scale is not
 given. It computes with its parameters rounded as the net file holds them (the gradient passing
@@ -17,15 +24,23 @@ over the rounding), so that what it learns is what the engine's integer evaluati
 fraction of whole games is held out; the weights of the epoch with the best loss on them are the
 ones written.
 
-The net file, little-endian: "VMNN", uint32 version 1, uint32 H, int16 feature weights (768 x H,
+With --mirror, each time a training position is used it is, with probability one half (seeded),
+mirrored left to right (each piece's square s becomes s ^ 7, file a to h, for both sides): the same
+chess but for castling, which the network does not see, and so more positions to learn from.
+Held-out positions are never mirrored.
+
+The net file, little-endian: "VMNN", uint32 version 2, uint32 H, int16 feature weights (768 x H,
 feature by feature, x 255), int16 feature biases (H, x 255), int16 output weights (2H, the side to
-move's first, x 64), int32 output bias (x 255 x 64), uint32 FNV-1a checksum of all bytes before it.
+move's first, x 64), int32 output bias (x 255 x 64), int32 piece-square weights (768, input by
+input, x 255 x 64), uint32 FNV-1a checksum of all bytes before it. Each value is rounded to the
+nearest integer, halves away from zero.
 
 --check NET FILE [N] prints, for the first N records of FILE (default 10), the integer evaluation
-the engine computes from NET: "<record> <side to move w|b> <centipawns for the side to move>".
+the engine computes from NET: "<record> <side to move w|b> <centipawns for the side to move>". It
+reads version 2 only.
 
 Example:
-  nice /usr/bin/python3 tools/train.py --hidden 128 --epochs 20 --log /tmp/loss.csv \\
+  nice /usr/bin/python3 tools/train.py --hidden 128 --epochs 20 --mirror --log /tmp/loss.csv \\
       --out /tmp/vimo.nnue /work/data/gen1.bin
   /usr/bin/python3 tools/train.py --check /tmp/vimo.nnue /work/data/gen1.bin 20
 
@@ -49,9 +64,13 @@ NO_FEATURE = FEATURES  # pads the feature lists of positions with fewer than 32 
 MAX_PIECES = 32
 WHITE_KING, BLACK_KING = 10, 11
 WEIGHT_LIMIT = 1.98  # 33 x round(1.98 x 255) stays within int16: the engine's accumulator cannot overflow
+# The piece-square weights' bound: 30 is 12,000 centipawns a piece, far beyond any piece's worth,
+# and 32 of them (x 255 x 64) stay well within int32.
+PSQT_LIMIT = 30.0
 FT_SCALE, OUT_SCALE = 255, 64
+PSQT_SCALE = FT_SCALE * OUT_SCALE  # the piece-square weights are in the output bias's units
 EVAL_SCALE = 400
-MAGIC, VERSION = b"VMNN", 1
+MAGIC, VERSION = b"VMNN", 2
 CHUNK = 1 << 18  # records decoded at once: some 250 MB of temporaries
 
 
@@ -177,6 +196,13 @@ def black_features(white):
     return np.where(white < 384, white + 384, white - 384) ^ 56
 
 
+def mirror_files(white, which):
+    """White's feature indices (B, 32) with the positions where which (B,) is True mirrored left
+    to right: square s becomes s ^ 7, the padding left as it is. Black's indices, which follow
+    from White's, are then mirrored too (s ^ 56 ^ 7 = s ^ 7 ^ 56)."""
+    return np.where(which[:, None] & (white != NO_FEATURE), white ^ 7, white).astype(white.dtype)
+
+
 # ---------------------------------------------------------------------------------------------
 # The scale K
 
@@ -246,6 +272,9 @@ def build_model(torch, hidden):
             self.ft = nn.EmbeddingBag(FEATURES, hidden, mode="sum")
             self.ft_bias = nn.Parameter(torch.empty(hidden))
             self.out = nn.Linear(2 * hidden, 1)
+            # The linear term's piece-square weights v, one a feature (train starts them from the
+            # fitted material values).
+            self.psqt = nn.Parameter(torch.zeros(FEATURES))
             # Small feature weights: some thirty of them add up, and the accumulator should start
             # mostly inside the clipped ReLU's slope (0 to 1) rather than beyond it.
             nn.init.uniform_(self.ft.weight, -0.1, 0.1)
@@ -253,15 +282,20 @@ def build_model(torch, hidden):
             nn.init.uniform_(self.out.weight, -1 / math.sqrt(2 * hidden), 1 / math.sqrt(2 * hidden))
             nn.init.zeros_(self.out.bias)
 
+        def params(self):
+            """The parameters in the order of the net file, each with its scale there: W1 and b1
+            x 255, w2 x 64, b2 and the piece-square weights v x 255 x 64."""
+            return ((self.ft.weight, FT_SCALE), (self.ft_bias, FT_SCALE), (self.out.weight.view(-1), OUT_SCALE),
+                    (self.out.bias, FT_SCALE * OUT_SCALE), (self.psqt, PSQT_SCALE))
+
         def scaled(self):
             """The parameters times their scales in the net file, rounded as the file has them
-            (halves away from zero), as floats: W1, b1 x 255, w2 x 64, b2 x 255 x 64."""
+            (halves away from zero), as floats: W1, b1, w2, b2, v."""
             def rounded(x, scale):
                 x = x * scale
                 return torch.sign(x) * torch.floor(torch.abs(x) + 0.5)
 
-            return (rounded(self.ft.weight, FT_SCALE), rounded(self.ft_bias, FT_SCALE),
-                    rounded(self.out.weight.view(-1), OUT_SCALE), rounded(self.out.bias, FT_SCALE * OUT_SCALE))
+            return tuple(rounded(p, scale) for p, scale in self.params())
 
         def forward(self, inputs):
             """inputs: batch_inputs of B positions. The output y; the evaluation for the side to
@@ -272,25 +306,31 @@ def build_model(torch, hidden):
             then what the engine computes, up to the last division's truncation. Without it the
             output weights' coarse steps (1/64) alone move the evaluation some ten centipawns
             from the float one."""
-            scales = FT_SCALE, FT_SCALE, OUT_SCALE, FT_SCALE * OUT_SCALE
-            params = self.ft.weight, self.ft_bias, self.out.weight.view(-1), self.out.bias
-            w1, b1, w2, b2 = (p + (r / scale - p).detach() for p, r, scale in zip(params, self.scaled(), scales))
+            w1, b1, w2, b2, v = (p + (r / scale - p).detach() for (p, scale), r in zip(self.params(), self.scaled()))
             flat, offsets, transposed = inputs
+            # The piece-square sums p over the same bags as the accumulators, by a sum of their
+            # own: as one more column of W1 they made a step slower (the (2B, H + 1) sums cut
+            # apart again forward and backward cost more than a sum of one column).
+            v = v.view(FEATURES, 1)
             if transposed is None:  # no gradient wanted
                 acc = nn.functional.embedding_bag(flat, w1, offsets, mode="sum")
+                p = nn.functional.embedding_bag(flat, v, offsets, mode="sum")
             else:
                 acc = FeatureSum.apply(w1, flat, offsets, transposed)
+                p = FeatureSum.apply(v, flat, offsets, transposed)
             active = nn.functional.hardtanh(acc + b1, 0.0, 1.0)
             # The side to move's B accumulators come first, the other side's next: the output is
             # w2 . (own, other) + b2 as two products of (B, H) by (H, 1), one for each half of w2,
             # with no copy of the activations to put them side by side.
             halves = torch.bmm(active.view(2, -1, hidden), w2.view(2, hidden, 1))
-            return halves.sum(dim=0).squeeze(1) + b2
+            p = p.view(2, -1)  # the side to move's, the other side's
+            return halves.sum(dim=0).squeeze(1) + b2 + (p[0] - p[1]) / 2
 
         def clip(self):
             with torch.no_grad():
                 for p in self.parameters():
-                    p.clamp_(-WEIGHT_LIMIT, WEIGHT_LIMIT)
+                    limit = PSQT_LIMIT if p is self.psqt else WEIGHT_LIMIT
+                    p.clamp_(-limit, limit)
 
     return Net()
 
@@ -334,15 +374,16 @@ def fnv1a(data):
     return h
 
 
-def net_bytes(w1q, b1q, w2q, b2q):
+def net_bytes(w1q, b1q, w2q, b2q, vq):
     hidden = w1q.shape[1]
     body = (MAGIC + np.array([VERSION, hidden], "<u4").tobytes() + w1q.astype("<i2").tobytes() +
-            b1q.astype("<i2").tobytes() + w2q.astype("<i2").tobytes() + np.array([b2q], "<i4").tobytes())
+            b1q.astype("<i2").tobytes() + w2q.astype("<i2").tobytes() + np.array([b2q], "<i4").tobytes() +
+            vq.astype("<i4").tobytes())
     return body + np.array([fnv1a(body)], "<u4").tobytes()
 
 
 def net_size(hidden):
-    return 12 + 2 * FEATURES * hidden + 2 * hidden + 4 * hidden + 4 + 4
+    return 12 + 2 * FEATURES * hidden + 2 * hidden + 4 * hidden + 4 + 4 * FEATURES + 4
 
 
 def read_net(path):
@@ -372,27 +413,35 @@ def read_net(path):
     w2q = np.frombuffer(data, "<i2", 2 * h, at)
     at += 4 * h
     b2q = np.frombuffer(data, "<i4", 1, at)[0]
-    return w1q, b1q, w2q, b2q
+    at += 4
+    vq = np.frombuffer(data, "<i4", FEATURES, at)
+    return w1q, b1q, w2q, b2q, vq
 
 
 def integer_eval(net, features, black):
     """The engine's integer evaluation for the side to move, centipawns: int16 accumulators
     (wrapping as int16 arithmetic would), activations clipped to 0..255, the output summed in
-    integers, then x 400 / (255 x 64) truncated toward zero (as C++'s integer division)."""
-    w1q, b1q, w2q, b2q = net
+    integers, plus half the difference of the two sides' piece-square sums (truncated toward
+    zero), then x 400 / (255 x 64) truncated toward zero (as C++'s integer division)."""
+    w1q, b1q, w2q, b2q, vq = net
     h = len(b1q)
     table = np.vstack([w1q.astype(np.int32), np.zeros((1, h), np.int32)])  # row NO_FEATURE adds nothing
+    psqt = np.append(vq.astype(np.int64), np.int64(0))
 
     def accumulate(indices):
         acc = b1q.astype(np.int32) + table[indices].sum(axis=1, dtype=np.int32)
         return np.clip(acc.astype(np.int16).astype(np.int64), 0, FT_SCALE)
 
-    white_acc = accumulate(features.astype(np.intp))
+    white_indices = features.astype(np.intp)
     padded = features == NO_FEATURE
-    black_acc = accumulate(np.where(padded, NO_FEATURE, black_features(features.astype(np.intp))))
+    black_indices = np.where(padded, NO_FEATURE, black_features(white_indices))
+    white_acc, black_acc = accumulate(white_indices), accumulate(black_indices)
     mover = black[:, None]
     own, other = np.where(mover, black_acc, white_acc), np.where(mover, white_acc, black_acc)
-    total = own @ w2q[:h].astype(np.int64) + other @ w2q[h:].astype(np.int64) + np.int64(b2q)
+    white_p, black_p = psqt[white_indices].sum(axis=1), psqt[black_indices].sum(axis=1)
+    difference = np.where(black, black_p - white_p, white_p - black_p)
+    linear = np.sign(difference) * (np.abs(difference) // 2)
+    total = own @ w2q[:h].astype(np.int64) + other @ w2q[h:].astype(np.int64) + np.int64(b2q) + linear
     scaled = total * EVAL_SCALE
     divisor = FT_SCALE * OUT_SCALE
     return np.sign(scaled) * (np.abs(scaled) // divisor)
@@ -411,6 +460,39 @@ def check(net_path, data_path, count):
 
 # ---------------------------------------------------------------------------------------------
 # Training
+
+def material_difference(features, black):
+    """For each position, the side to move's pawns, knights, bishops, rooks and queens less the
+    other side's: an int array (n, 5)."""
+    present = features != NO_FEATURE
+    rows = np.repeat(np.arange(len(features)), present.sum(axis=1))
+    white = features[present].astype(np.int64)
+    colour, kind = white // 384, white % 384 // 64
+    counts = np.bincount(rows * 12 + colour * 6 + kind, minlength=12 * len(features)).reshape(-1, 2, 6)
+    difference = (counts[:, 0, :5] - counts[:, 1, :5]).astype(np.int64)
+    difference[black] *= -1
+    return difference
+
+
+def fit_material(torch, difference, target, scale):
+    """The values (in the output's units, 400 centipawns) of pawn, knight, bishop, rook and queen
+    with which the material difference alone best predicts the target, by the training's loss:
+    mean squared error of sigmoid(scale x difference . values). By L-BFGS, in double precision."""
+    d = torch.from_numpy(difference.astype(np.float64))
+    t = torch.from_numpy(target.astype(np.float64))
+    values = torch.zeros(5, dtype=torch.float64, requires_grad=True)
+    optimiser = torch.optim.LBFGS([values], max_iter=100, tolerance_grad=1e-12, tolerance_change=1e-15,
+                                  line_search_fn="strong_wolfe")
+
+    def loss():
+        optimiser.zero_grad()
+        error = torch.mean((torch.sigmoid(d @ values * scale) - t) ** 2)
+        error.backward()
+        return error
+
+    optimiser.step(loss)
+    return values.detach().numpy(), float(loss())
+
 
 def split_games(data, fraction, rng):
     """Training and validation indices: the validation games are a seeded random choice of
@@ -446,6 +528,9 @@ def train(a):
     torch.manual_seed(a.seed)
     np.random.seed(a.seed)
     rng = np.random.default_rng(a.seed)
+    # The mirroring's coin has a stream of its own, so that --mirror leaves the held-out games and
+    # the order of the positions as they are without it.
+    mirror_rng = np.random.default_rng([a.seed, 1])
     start = time.monotonic()
 
     data = read_positions(a.files, a.max_positions)
@@ -469,8 +554,26 @@ def train(a):
     optimiser = torch.optim.Adam(model.parameters(), lr=a.lr)
     scale = EVAL_SCALE / k
 
-    def batch(index, for_gradient):
-        inputs = batch_inputs(torch, data.features[index], data.black[index], for_gradient)
+    # The piece-square weights start from the material values that fit the training positions
+    # best. Adam moves a weight by about the learning rate a step, and a queen is worth some 2.3
+    # (900 centipawns): from 0 the linear term would need thousands of steps to learn the
+    # material, more than a few epochs of a small data set give it, and the hidden layer would
+    # learn it meanwhile instead.
+    difference = material_difference(data.features[train_index], data.black[train_index])
+    values, material_loss = fit_material(torch, difference, target[train_index], scale)
+    say("material values " + ", ".join(f"{name} {EVAL_SCALE * value:.0f}" for name, value in zip("PNBRQ", values)) +
+        f" centipawns (loss {material_loss:.6f} of the material alone)")
+    with torch.no_grad():
+        start_values = torch.from_numpy(np.clip(values, -PSQT_LIMIT, PSQT_LIMIT).astype(np.float32))
+        for kind in range(5):
+            model.psqt[kind * 64:(kind + 1) * 64] = start_values[kind]  # the side's own pieces
+            model.psqt[384 + kind * 64:384 + (kind + 1) * 64] = -start_values[kind]  # the other side's
+
+    def batch(index, training):
+        features = data.features[index]
+        if training and a.mirror:
+            features = mirror_files(features, mirror_rng.random(len(index)) < 0.5)
+        inputs = batch_inputs(torch, features, data.black[index], training)
         return inputs, torch.from_numpy(target[index])
 
     def loss_of(inputs, t):
@@ -535,10 +638,11 @@ def train(a):
 
     model.load_state_dict(best_state)
     with torch.no_grad():
-        w1, b1, w2, b2 = (p.numpy() for p in model.scaled())
+        w1, b1, w2, b2, v = (p.numpy() for p in model.scaled())
     try:
         with open(a.out, "wb") as f:
-            f.write(net_bytes(w1.astype(np.int16), b1.astype(np.int16), w2.astype(np.int16), np.int32(b2[0])))
+            f.write(net_bytes(w1.astype(np.int16), b1.astype(np.int16), w2.astype(np.int16), np.int32(b2[0]),
+                              v.astype(np.int32)))
     except OSError as e:
         fail(f"{a.out}: cannot be written ({e.strerror})")
     which = "the last epoch" if best is None else f"epoch {best_epoch}, validation loss {best:.6f}"
@@ -600,8 +704,11 @@ def parse_options(argv):
     p.add_argument("--validation", type=fraction, default=0.05, metavar="F",
                    help="fraction of the games held out (default 0.05; 0 keeps the last epoch)")
     p.add_argument("--max-positions", type=positive(int), metavar="N", help="read only the first N positions")
+    p.add_argument("--mirror", action="store_true",
+                   help="mirror each training position left to right (files a <-> h) with probability 1/2 "
+                        "each time it is used")
     p.add_argument("--seed", type=int, default=1, metavar="S",
-                   help="seed of the weights, the held-out games and the order (default 1)")
+                   help="seed of the weights, the held-out games, the order and --mirror (default 1)")
     p.add_argument("--threads", type=positive(int), default=2, metavar="T", help="torch threads (default 2)")
     p.add_argument("--log", metavar="CSV", help="one line an epoch: epoch,train_loss,validation_loss,seconds")
     p.add_argument("--check", nargs="+", metavar="ARG",

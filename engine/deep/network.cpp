@@ -18,7 +18,7 @@ extern const size_t networkFileSize;
 namespace {
 
 const char magic[4] = {'V', 'M', 'N', 'N'};
-const uint32_t version = 1;
+const uint32_t version = 2;
 const int activationLimit = 255;                   // the clipped ReLU's 1, in the hidden sums' units
 const int outputScale = 400, outputUnits = 255 * 64;  // centipawns for the output's 1, and its units
 
@@ -142,10 +142,10 @@ T take(const unsigned char*& at) {
 }  // namespace
 
 bool Network::read(const unsigned char* bytes, size_t size, std::string& error) {
-    const size_t expected = 4 + 4 + 4 + 2 * (networkInputs * networkHidden + networkHidden + 2 * networkHidden) + 4 + 4;
+    const size_t expected = 4 + 4 + 4 + 2 * (networkInputs * networkHidden + networkHidden + 2 * networkHidden) + 4 + 4 * networkInputs + 4;
     if (size < 12 || !std::equal(magic, magic + 4, bytes)) return error = "not a VimoChess net (no VMNN at its start)", false;
     const unsigned char* at = bytes + 4;
-    if (take<uint32_t>(at) != version) return error = "a net of another version than 1", false;
+    if (take<uint32_t>(at) != version) return error = "a net of another version than " + std::to_string(version), false;
     const uint32_t hidden = take<uint32_t>(at);
     if (hidden != networkHidden)
         return error = "a net of " + std::to_string(hidden) + " hidden neurons, not " + std::to_string(networkHidden), false;
@@ -159,6 +159,7 @@ bool Network::read(const unsigned char* bytes, size_t size, std::string& error) 
     for (auto& side : outputWeights)
         for (int16_t& w : side) w = take<int16_t>(at);
     outputBias = take<int32_t>(at);
+    for (int32_t& w : pieceSquares) w = take<int32_t>(at);
     return true;
 }
 
@@ -185,28 +186,36 @@ std::unique_ptr<Network> readNetwork(const std::string& path, std::string& error
 void Accumulator::refresh(const Network& net, const Board& board) {
     for (int side = 0; side < 2; ++side) {
         std::copy(net.hiddenBiases, net.hiddenBiases + networkHidden, sums[side]);
+        pieceSquares[side] = 0;
         for (int square = 0; square < 64; ++square) {
             const PieceCode piece = board.squares[square];
             if (piece == EmptySquare) continue;
-            const int16_t* column = net.featureWeights[networkInput(side, piece, square)];
-            for (int i = 0; i < networkHidden; ++i) sums[side][i] = static_cast<int16_t>(sums[side][i] + column[i]);
+            const int input = networkInput(side, piece, square);
+            for (int i = 0; i < networkHidden; ++i) sums[side][i] = static_cast<int16_t>(sums[side][i] + net.featureWeights[input][i]);
+            pieceSquares[side] += net.pieceSquares[input];
         }
     }
 }
 
 void Accumulator::update(const Network& net, const Accumulator& parent, const int (&removed)[2][4], int removedCount,
                          const int (&added)[2][4], int addedCount) {
-    for (int side = 0; side < 2; ++side)
+    for (int side = 0; side < 2; ++side) {
         kernels().update(sums[side], parent.sums[side], net, removed[side], removedCount, added[side], addedCount);
+        pieceSquares[side] = parent.pieceSquares[side];
+        for (int k = 0; k < removedCount; ++k) pieceSquares[side] -= net.pieceSquares[removed[side][k]];
+        for (int k = 0; k < addedCount; ++k) pieceSquares[side] += net.pieceSquares[added[side][k]];
+    }
 }
 
 int Accumulator::evaluate(const Network& net, int sideToMove) const {
-    const int64_t sum = kernels().output(sums[sideToMove], sums[opponent(sideToMove)], net) + int64_t(net.outputBias);
+    const int64_t linear = (int64_t(pieceSquares[sideToMove]) - pieceSquares[opponent(sideToMove)]) / 2;
+    const int64_t sum = kernels().output(sums[sideToMove], sums[opponent(sideToMove)], net) + int64_t(net.outputBias) + linear;
     return static_cast<int>(sum * outputScale / outputUnits);
 }
 
 bool Accumulator::operator==(const Accumulator& o) const {
-    return std::equal(&sums[0][0], &sums[0][0] + 2 * networkHidden, &o.sums[0][0]);
+    return std::equal(&sums[0][0], &sums[0][0] + 2 * networkHidden, &o.sums[0][0]) && pieceSquares[0] == o.pieceSquares[0] &&
+           pieceSquares[1] == o.pieceSquares[1];
 }
 
 const char* networkInstructions() { return kernels().name; }

@@ -173,3 +173,19 @@ TEST(Gui, LimitsThatAllowNoSearch) {
         EXPECT_EQ(bestmove(out), "e2e4") << out;  // the window's engine, from its book
     }
 }
+
+// EvalFile chooses the evaluation: the net carried and the same net from its file search alike, the
+// hand-made terms otherwise; a file that is no net is refused, and the evaluation stays.
+TEST(Gui, EvalFileChoosesTheEvaluation) {
+    const auto nodes = [](const std::string& evaluation) {
+        const std::string out = said({"setoption name EvalFile value " + evaluation, middlegame, "go depth 8"});
+        const std::vector<long long> n = field(out, "nodes");
+        return n.empty() ? 0 : n.back();
+    };
+    const long long carried = nodes("<built-in>");
+    EXPECT_EQ(nodes(std::string(VIMOCHESS_SOURCE_DIR) + "/engine/deep/network.nnue"), carried);
+    EXPECT_NE(nodes("<hand-made>"), carried);
+    EXPECT_EQ(nodes("/nonexistent.nnue"), nodes(deep::startingEvaluation));
+    EXPECT_EQ(said({"setoption name EvalFile value /nonexistent.nnue"}),
+              "info string EvalFile: cannot read /nonexistent.nnue; the evaluation stays as it was\n");
+}

@@ -15,7 +15,7 @@ const std::string netPath = std::string(VIMOCHESS_SOURCE_DIR) + "/engine/deep/ne
 
 // The output by the definition: clipped sums times the output weights, the side to move's first.
 int plainScore(const Network& net, const Accumulator& a, int side) {
-    int64_t sum = net.outputBias;
+    int64_t sum = net.outputBias + (int64_t(a.pieceSquares[side]) - a.pieceSquares[opponent(side)]) / 2;
     for (int i = 0; i < networkHidden; ++i)
         sum += std::clamp<int>(a.sums[side][i], 0, 255) * net.outputWeights[0][i] +
                std::clamp<int>(a.sums[opponent(side)][i], 0, 255) * net.outputWeights[1][i];
@@ -68,7 +68,9 @@ TEST(Network, TheCarriedNetIsTheCommittedFile) {
     ASSERT_TRUE(file) << error;
     const Network& carried = embeddedNetwork();
     EXPECT_TRUE(std::equal(&file->featureWeights[0][0], &file->featureWeights[0][0] + networkInputs * networkHidden,
-                           &carried.featureWeights[0][0]) && file->outputBias == carried.outputBias);
+                           &carried.featureWeights[0][0]) &&
+                std::equal(file->pieceSquares, file->pieceSquares + networkInputs, carried.pieceSquares) &&
+                file->outputBias == carried.outputBias);
 }
 
 TEST(Network, DamagedNetsRefused) {
@@ -77,7 +79,7 @@ TEST(Network, DamagedNetsRefused) {
     const auto changed = [&](size_t at, char value) { std::string s = good; s[at] = value; return s; };
     const std::vector<std::pair<std::string, std::string>> cases = {
         {changed(0, 'X'), "not a VimoChess net (no VMNN at its start)"},
-        {changed(4, 2), "a net of another version than 1"},
+        {changed(4, 1), "a net of another version than 2"},
         {changed(8, 64), "a net of 64 hidden neurons, not " + std::to_string(networkHidden)},
         {good.substr(0, good.size() - 1), std::to_string(good.size() - 1) + " bytes long, not " + std::to_string(good.size()) + ": cut short or too long"},
         {changed(good.size() / 2, static_cast<char>(good[good.size() / 2] ^ 1)), "damaged: its checksum does not match"},
