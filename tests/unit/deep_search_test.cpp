@@ -97,6 +97,10 @@ TEST(DeepSearch, TimeForAMove) {
                                 b.soft >= timeBudget(l, Black).soft + increment / 2) << at;
                 }
             }
+    // With one move to go, up to eight tenths of the clock (three tenths otherwise), as docs/uci.md says.
+    Limits last;
+    last.time[White] = 10000, last.movesToGo = 1, last.moveOverhead = 50;
+    EXPECT_EQ(timeBudget(last, White).hard, 7960);
     for (int64_t moveTime : {1, 10, 60, 1000, 30000}) {
         Limits l;
         l.moveTime = moveTime, l.moveOverhead = 50;
@@ -277,5 +281,8 @@ TEST(DeepSearch, LevelsGetStrongerUpward) {
         const bool moreNodes = level.nodes == 0 || (below.nodes > 0 && level.nodes >= below.nodes);
         EXPECT_TRUE(moreNodes && level.noise <= below.noise && level.noise >= 0) << elo;
     }
-    EXPECT_EQ(spaced(levelFor(minElo).noise > 0, levelFor(maxElo).nodes, levelFor(maxElo).noise), "1 0 0");
+    // The levels as docs/uci.md tells them: positions a move and the largest error, in centipawns.
+    std::string told;
+    for (int elo : {1000, 1400, 1800, 1950}) told += spaced(levelFor(elo).nodes, levelFor(elo).noise, "");
+    EXPECT_EQ(told, "850 132 7399 67 90000 16 0 0 ");
 }

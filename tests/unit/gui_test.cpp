@@ -37,16 +37,39 @@ std::string bestmove(const std::string& out) {
 
 }  // namespace
 
-// A ponder search goes on deepening past its clock's limits until ponderhit, then answers at once.
+// A ponder search goes on deepening past its clock's limits until ponderhit, then answers at once;
+// one that ended before ponderhit answers as soon as it comes.
 TEST(Gui, PonderingIgnoresTheClockUntilPonderhit) {
-    const auto deepest = [](const std::string& go, const char* pause) {
-        const std::string out = run("(printf '%s\\n' '" + std::string(middlegame) + "' '" + go + "'; sleep " + pause +
-                                        "; printf 'ponderhit\\n') |", VIMOCHESS_UCI).second;
-        const std::vector<long long> depths = field(out, "depth");
-        EXPECT_NE(bestmove(out), "") << out;
-        return depths.empty() ? 0 : depths.back();
-    };
-    EXPECT_GT(deepest("go ponder wtime 300 btime 300", "0.8"), deepest("go wtime 300 btime 300", "0.8") + 1);
+    const std::string out = run("(printf '%s\\n' '" + std::string(middlegame) + "' 'go ponder wtime 3000 btime 3000'; sleep 1.2; "
+                                "printf 'ponderhit\\n'; sleep 0.5) |", VIMOCHESS_UCI).second;
+    const std::vector<long long> times = field(out, "time");
+    EXPECT_TRUE(!times.empty() && times.back() >= 700 && bestmove(out) != "") << out;  // its hard limit: some 150 ms
+    UciEngine uci;
+    std::ostringstream said;
+    uci.handle(middlegame, said), uci.handle("go ponder depth 2", said), uci.wait();
+    EXPECT_EQ(bestmove(said.str()), "");
+    uci.handle("ponderhit", said);
+    EXPECT_NE(bestmove(said.str()), "");
+}
+
+// What analysing GUIs ask: go infinite searches deeply until stop, MultiPV tells that many lines at
+// each depth, and a node limit holds for all threads together.
+TEST(Gui, AnalysisAsGuisAskIt) {
+    const std::string infinite = run("(printf '%s\\n' '" + std::string(middlegame) + "' 'go infinite'; sleep 0.5; printf 'stop\\n') |",
+                                     VIMOCHESS_UCI).second;
+    const std::vector<long long> depths = field(infinite, "depth");
+    EXPECT_TRUE(!depths.empty() && depths.back() > 5 && infinite.find("seldepth") != std::string::npos) << infinite;
+    const std::string lines = said({"setoption name MultiPV value 3", middlegame, "go depth 5"});
+    for (const char* k : {"1", "2", "3"})
+        EXPECT_TRUE(std::regex_search(lines, std::regex(std::string("info depth 5 seldepth \\d+ multipv ") + k + " "))) << lines;
+    for (long long n : field(said({"setoption name Threads value 2", middlegame, "go nodes 20000"}), "nodes")) EXPECT_LE(n, 20000);
+}
+
+// A move the rules leave no choice about is played after the first iteration, under any clock.
+TEST(Gui, AnOnlyMoveAtOnce) {
+    const std::vector<long long> depths =
+        field(said({"position fen 7k/8/8/8/8/8/6q1/7K w - - 0 1", "go wtime 60000 btime 60000"}), "depth");
+    EXPECT_TRUE(!depths.empty() && depths.back() == 1) << depths.size();
 }
 
 // Each side is timed by its own clock and increment, whatever the other side's are.
