@@ -7,15 +7,6 @@
 #include "test_support.h"
 #include "tools/training_data.h"
 
-namespace {
-
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
-
 TEST(Training, RecordsReadBackAsWritten) {
     int i = 0;
     for (const Board& b : randomPositions(12, 30, 7)) {
@@ -25,10 +16,9 @@ TEST(Training, RecordsReadBackAsWritten) {
         r.board.sideToMove = b.sideToMove;
         r.score = (i * 997) % 5001 - 2500, r.result = i % 3 - 1, r.lastOfGame = i % 5 == 0, r.game = 4000000000u - i;
         unsigned char bytes[training::recordSize];
-        training::pack(r, bytes);
         std::string error;
-        ASSERT_TRUE(training::unpack(bytes, back, error)) << error;
-        EXPECT_TRUE(std::equal(b.squares, b.squares + 64, back.board.squares)) << i;
+        training::pack(r, bytes);
+        ASSERT_TRUE(training::unpack(bytes, back, error) && std::equal(b.squares, b.squares + 64, back.board.squares)) << i << error;
         EXPECT_EQ(spaced(back.board.sideToMove, back.score, back.result, back.lastOfGame, back.game),
                   spaced(b.sideToMove, r.score, r.result, r.lastOfGame, r.game));
         ++i;
@@ -70,7 +60,8 @@ TEST(Training, TheGeneratorContinuesItsFile) {
     const std::string generate = VIMOCHESS_GENERATE, common = " -nodes 300 -threads 1 -seed 5 -out ";
     ASSERT_EQ(run(generate, common + once + " -positions 300").first, 0);
     ASSERT_EQ(run(generate, common + twice + " -positions 150").first, 0);
-    std::string part = bytesOf(twice);
+    std::ifstream in(twice, std::ios::binary);
+    const std::string part((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::ofstream(twice, std::ios::binary | std::ios::app).write(part.data(), 40);  // a game and a bit, cut short
     ASSERT_EQ(run(generate, common + twice + " -positions 300").first, 0);
     std::vector<training::Record> a, b;
