@@ -40,10 +40,10 @@ std::string bestmove(const std::string& out) {
 // A ponder search goes on deepening past its clock's limits until ponderhit, then answers at once;
 // one that ended before ponderhit answers as soon as it comes.
 TEST(Gui, PonderingIgnoresTheClockUntilPonderhit) {
-    const std::string out = run("(printf '%s\\n' '" + std::string(middlegame) + "' 'go ponder wtime 3000 btime 3000'; sleep 1.2; "
+    const std::string out = run("(printf '%s\\n' '" + std::string(middlegame) + "' 'go ponder wtime 3000 btime 3000'; sleep 2; "
                                 "printf 'ponderhit\\n'; sleep 0.5) |", VIMOCHESS_UCI).second;
-    const std::vector<long long> times = field(out, "time");
-    EXPECT_TRUE(!times.empty() && times.back() >= 700 && bestmove(out) != "") << out;  // its hard limit: some 150 ms
+    const std::vector<long long> times = field(out, "time");  // of the iterations it finished
+    EXPECT_TRUE(!times.empty() && times.back() >= 400 && bestmove(out) != "") << out;  // its hard limit: 250 ms
     UciEngine uci;
     std::ostringstream said;
     uci.handle(middlegame, said), uci.handle("go ponder depth 2", said), uci.wait();
