@@ -29,7 +29,8 @@ set output '$root/docs/nets/loss.png'
 set datafile separator ','
 set key autotitle columnhead top right
 set xlabel 'epoch'
-set ylabel 'loss (mean squared error)'
+set ylabel 'loss (mean squared error, logarithmic scale)'
+set logscale y
 set grid
 set title 'The evaluation networks: loss by epoch'
 plot $(IFS=,; echo "${plots[*]}")

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/deep/search.h"
+#include "engine/deep/engine.h"
 #include "engine/window/move_choice.h"
 #include "engine/window/opening_book.h"
 #include "engine/window/random.h"
@@ -254,11 +254,13 @@ BenchResult benchWindow(const Board& board, const MoveTable& table) {
     return BenchResult{move, context.nodeCount, ms};
 }
 
-// The deep search to benchDeepDepth from a new game's table, as the UCI engine's go depth.
+// The deep search to benchDeepDepth from a new game's table, as the UCI engine's go depth, with the
+// evaluation the engine starts with.
 BenchResult benchDeep(const Board& board, const MoveTable&) {
     deep::Table table(9);
     const std::atomic<bool> stop{false}, pondering{false};
     deep::Search search(table, stop, pondering);
+    search.network = deep::startingNetwork();
     search.limits.depth = benchDeepDepth;
     search.rootHalfMoves = board.quietMoveCount;
     const auto start = std::chrono::steady_clock::now();

@@ -34,9 +34,11 @@ struct Request {
 
 // The evaluations the engine can search with, by the names the option that chooses them takes
 // besides a net file's path: the net the program carries, and the hand-made one; and the one it
-// starts with.
+// starts with, the one that won its match (docs/strength.md).
 const char builtInNetwork[] = "<built-in>", handMadeEvaluation[] = "<hand-made>";
-const char* const startingEvaluation = handMadeEvaluation;
+const char* const startingEvaluation = builtInNetwork;
+// The net of the starting evaluation (none: the hand-made one), for searches made without an engine.
+inline const Network* startingNetwork() { return startingEvaluation == builtInNetwork ? &embeddedNetwork() : nullptr; }
 
 struct Engine {
     explicit Engine(int megabytes);
