@@ -40,9 +40,9 @@ the engine computes from NET: "<record> <side to move w|b> <centipawns for the s
 reads version 2 only.
 
 Example:
-  nice /usr/bin/python3 tools/train.py --hidden 128 --epochs 20 --mirror --log /tmp/loss.csv \\
-      --out /tmp/vimo.nnue /work/data/gen1.bin
-  /usr/bin/python3 tools/train.py --check /tmp/vimo.nnue /work/data/gen1.bin 20
+  nice /usr/bin/python3 tools/train.py --hidden 128 --epochs 20 --mirror --log build/loss.csv \\
+      --out build/vimo.nnue data/gen1.bin
+  /usr/bin/python3 tools/train.py --check build/vimo.nnue data/gen1.bin 20
 
 Bad input (a missing or damaged file, an empty data set, bad options) is told on one line of
 standard error with exit status 2."""
