@@ -2,7 +2,7 @@
 // its limits allow and stops when told, with standard chess's draws (repetition, the fifty-move
 // rule, stalemate, bare kings), a search of captures until the position is quiet, move ordering,
 // pruning and a table with bounds. Its moves are the rules' own; its evaluation is its own
-// (evaluation.h). Search::run is its one entry point.
+// (evaluation.h). Search::run (root.cpp) is its one entry point.
 #pragma once
 
 #include <atomic>
