@@ -9,7 +9,7 @@
 namespace deep {
 
 const int minElo = 1000;
-const int maxElo = 1950;  // full strength
+const int maxElo = 2050;  // full strength
 
 struct Level {
     int64_t nodes = 0;  // per move; 0: no limit

@@ -284,6 +284,6 @@ TEST(DeepSearch, LevelsGetStrongerUpward) {
     }
     // The levels as docs/uci.md tells them: positions a move and the largest error, in centipawns.
     std::string told;
-    for (int elo : {1000, 1400, 1800, 1950}) told += spaced(levelFor(elo).nodes, levelFor(elo).noise, "");
+    for (int elo : {1000, 1400, 1800, 2050}) told += spaced(levelFor(elo).nodes, levelFor(elo).noise, "");
     EXPECT_EQ(told, "850 132 7399 67 90000 16 0 0 ");
 }

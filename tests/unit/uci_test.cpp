@@ -32,7 +32,7 @@ TEST(Uci, Conversations) {
         "option name Clear Hash type button\n"
         "option name Ponder type check default false\noption name Move Overhead type spin default 50 min 0 max 5000\n"
         "option name MultiPV type spin default 1 min 1 max 500\noption name UCI_LimitStrength type check default false\n"
-        "option name UCI_Elo type spin default 1950 min 1000 max 1950\noption name UCI_Chess960 type check default false\n"
+        "option name UCI_Elo type spin default 2050 min 1000 max 2050\noption name UCI_Chess960 type check default false\n"
         "option name UCI_ShowWDL type check default false\noption name EvalFile type string default " + std::string(deep::startingEvaluation) + "\n"
         "option name Window Engine type check default false\n";
     const std::string mate = "position fen 7k/p7/5KQ1/8/8/8/8/8 b - - 0 1",  // a7a6 ties
@@ -44,7 +44,7 @@ TEST(Uci, Conversations) {
          "readyok\nreadyok\nreadyok\n"},  // an unknown word is skipped; the rest need no answer
         {{"setoption name hash value 0", "SetOption Name UCI_LimitStrength Value TRUE", "setoption name uci_elo value 999"},
          "info string Hash takes a number from 1 to " + hashMax + ", not '0'\n"
-         "info string UCI_Elo takes a number from 1000 to 1950, not '999'\n"},  // names and checks in any case
+         "info string UCI_Elo takes a number from 1000 to 2050, not '999'\n"},  // names and checks in any case
         {{"position fen 8/8/8/8/8/8/8/8 w - - 0 1", "go depth 3"},  // a refused position: no move of another
          "info string bad FEN '8/8/8/8/8/8/8/8 w - - 0 1': each side needs exactly one king; the position is refused\n"
          "info string no position to search: bad FEN '8/8/8/8/8/8/8/8 w - - 0 1': each side needs exactly one king\n"
@@ -52,7 +52,7 @@ TEST(Uci, Conversations) {
         {{"setoption name Hash value 0", "setoption name UCI_Elo value 3000", "setoption name Window Engine value 1",
           "setoption name Hash", "setoption name Nothing value 3", "setoption name Clear Hash"},
          "info string Hash takes a number from 1 to " + hashMax + ", not '0'\ninfo string UCI_Elo takes a number from 1000 to "
-         "1950, not '3000'\ninfo string Window Engine is true or false, not '1'\n"
+         "2050, not '3000'\ninfo string Window Engine is true or false, not '1'\n"
          "info string Hash takes a number from 1 to " + hashMax + ", not ''\ninfo string no option 'Nothing'\n"},
         {{"go"}, book + "bestmove e2e4\n"},  // no position: the game's start; no limit: the window's engine
         {{"setoption name Window Engine value true", "go depth 9 movetime 20"}, book + "bestmove e2e4\n"},
