@@ -16,7 +16,7 @@ struct Anchor {
 };
 const Anchor anchors[] = {
     {1000, 850, 132}, {1200, 2000, 100}, {1300, 4500, 80}, {1600, 20000, 40}, {1800, 90000, 16},
-    {2050, 400000, 0},
+    {maxElo, 400000, 0},  // full strength, measured against Stockfish 2100 and 2200
 };
 
 }  // namespace
